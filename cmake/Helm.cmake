@@ -1,0 +1,43 @@
+# Module helpers. A module is a folder with src/, include/ and tests/.
+
+# helm_library(<target> [PLUGIN] DEPS <targets...> [PRIVATE_DEPS <targets...>])
+# A shared library of the suite from <folder>/src/*.cpp, exporting
+# <folder>/include.
+function(helm_library target)
+  cmake_parse_arguments(ARG "PLUGIN" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/src/*.cpp)
+  if(ARG_PLUGIN)
+    add_library(${target} MODULE ${sources})
+  else()
+    add_library(${target} SHARED ${sources})
+  endif()
+  target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  install(TARGETS ${target} LIBRARY DESTINATION . RUNTIME DESTINATION .)
+endfunction()
+
+# helm_program(<target> SOURCES <files...> DEPS <targets...>)
+function(helm_program target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS})
+  install(TARGETS ${target} RUNTIME DESTINATION .)
+endfunction()
+
+# helm_tests(<module> [DIR <folder>] DEPS <targets...>)
+# One GoogleTest program <module>_tests from <folder>/*.cpp (default: the
+# current tests/ folder), each test registered with CTest under the label
+# <module>, so `ctest -L <module>` runs that module alone.
+function(helm_tests module)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS;LABELS" ${ARGN})
+  if(NOT ARG_DIR)
+    set(ARG_DIR ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
+  set(target ${module}_tests)
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} helm_testsupport GTest::gtest GTest::gmock)
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${module};${ARG_LABELS}" TIMEOUT 120)
+endfunction()

@@ -1,0 +1,72 @@
+// Thread message queues: posting, getting and peeking, the quit message,
+// and waiting for posted messages.
+#pragma once
+
+#include <functional>
+
+#include "helm/kernel/types.h"
+
+#define PM_NOREMOVE 0x0000u
+#define PM_REMOVE 0x0001u
+#define PM_NOYIELD 0x0002u
+
+#define QS_KEY 0x0001u
+#define QS_MOUSEMOVE 0x0002u
+#define QS_MOUSEBUTTON 0x0004u
+#define QS_POSTMESSAGE 0x0008u
+#define QS_TIMER 0x0010u
+#define QS_PAINT 0x0020u
+#define QS_SENDMESSAGE 0x0040u
+#define QS_HOTKEY 0x0080u
+#define QS_ALLPOSTMESSAGE 0x0100u
+#define QS_MOUSE (QS_MOUSEMOVE | QS_MOUSEBUTTON)
+#define QS_INPUT (QS_MOUSE | QS_KEY)
+#define QS_ALLEVENTS (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY)
+#define QS_ALLINPUT (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE)
+
+// Posts to a thread of this process or of another process of the station.
+// Fails (ERROR_INVALID_THREAD_ID) when the thread has ended or has no queue,
+// and (ERROR_NOT_ENOUGH_QUOTA) when its queue is full.
+BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+// Waits for a message; returns 0 for WM_QUIT, -1 on a bad argument, else
+// non-zero. `window` null takes every message of the thread, (HWND)-1 only
+// thread messages. A non-zero range [first, last] filters by message number.
+BOOL GetMessage(LPMSG msg, HWND window, UINT first, UINT last);
+BOOL PeekMessage(LPMSG msg, HWND window, UINT first, UINT last, UINT removeFlags);
+void PostQuitMessage(int exitCode);
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask);
+DWORD GetQueueStatus(UINT flags);
+DWORD GetMessageTime();
+
+// The most messages one queue holds, as on Windows; a post beyond fails.
+#define HELM_QUEUE_LIMIT 10000
+
+namespace helm::kernel {
+
+// Delivery to threads of other processes, provided by the station layer.
+class RemoteDelivery {
+public:
+    virtual ~RemoteDelivery() = default;
+    // Posts to a thread that is not in this process.
+    virtual BOOL post_thread_message(DWORD threadId, const MSG& msg) = 0;
+    // Called once, when this process's first message queue comes to be, so
+    // that other processes can reach it from then on.
+    virtual void first_queue_created() = 0;
+};
+void set_remote_delivery(RemoteDelivery* delivery);
+
+// Puts a message at the end of a local thread's queue (used by the station
+// when a remote post arrives). False when the thread has no queue or the
+// queue is full.
+bool post_to_local_thread(DWORD threadId, const MSG& msg);
+
+// Runs `work` on the given local thread the next time it gets, peeks or
+// waits for messages, before any posted message, as Windows does with sent
+// messages. False when the thread has no queue.
+bool queue_sent_work(DWORD threadId, std::function<void()> work);
+
+// Gives the calling thread a queue now (the window layer calls this when a
+// thread creates its first window).
+void ensure_current_queue();
+
+}  // namespace helm::kernel

@@ -1,0 +1,38 @@
+// A thread's message queue, shared by the message functions and the thread
+// objects that create and retire queues.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "helm/kernel/types.h"
+
+namespace helm::kernel {
+
+struct MessageQueue {
+    DWORD thread_id = 0;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<MSG> posted;
+    std::deque<std::function<void()>> sent;
+    bool quit = false;
+    int quit_code = 0;
+    // Windows' "new posted message" wake bit: set by a post, cleared when the
+    // thread gets or peeks; MsgWaitForMultipleObjects waits for it.
+    bool posted_new = false;
+    // Set while the owner waits on the process-wide wake-up (a wait with
+    // handles), so posts also ring that.
+    bool in_object_wait = false;
+    bool retired = false;
+    DWORD last_message_time = 0;
+};
+
+// Creates the calling thread's queue if it has none, and returns it.
+std::shared_ptr<MessageQueue> current_queue();
+// Removes the calling thread's queue: later posts to it fail.
+void retire_current_queue();
+
+}  // namespace helm::kernel
