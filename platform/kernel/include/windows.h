@@ -7,24 +7,12 @@
 #include "helm/kernel/objects.h"
 #include "helm/kernel/threads.h"
 #include "helm/kernel/messages.h"
-#if __has_include("helm/kernel/sync.h")
 #include "helm/kernel/sync.h"
-#endif
-#if __has_include("helm/kernel/mapping.h")
 #include "helm/kernel/mapping.h"
-#endif
-#if __has_include("helm/kernel/clock.h")
 #include "helm/kernel/clock.h"
-#endif
-#if __has_include("helm/kernel/process.h")
 #include "helm/kernel/process.h"
-#endif
-#if __has_include("helm/kernel/files.h")
 #include "helm/kernel/files.h"
-#endif
-#if __has_include("helm/kernel/profile.h")
 #include "helm/kernel/profile.h"
-#endif
 #include "helm/kernel/trace.h"
 
 #if __has_include("helm/station/atoms.h")

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <algorithm>
 #include <unordered_map>
 
 #include "helm/kernel/clock.h"
@@ -64,7 +65,25 @@ void announce_if_needed()
     remote->first_queue_created();
 }
 
-enum class Push { ok, no_queue, full };
+std::atomic<GeneratedMessages*> g_generated{nullptr};
+
+GeneratedMessages* generated() { return g_generated.load(std::memory_order_acquire); }
+
+// Waits on the queue's condition until `woken`, the deadline, or the time a
+// generated message falls due, whichever comes first.
+template <class Pred>
+void wait_queue_until(MessageQueue& queue, std::unique_lock<std::mutex>& lock, uint64_t deadline, Pred woken)
+{
+    if (deadline == UINT64_MAX) {
+        queue.changed.wait(lock, woken);
+        return;
+    }
+    uint64_t now = steady_ms();
+    if (now < deadline)
+        queue.changed.wait_for(lock, std::chrono::milliseconds(deadline - now), woken);
+}
+
+using Push = LocalPost;
 
 Push push(const std::shared_ptr<MessageQueue>& queue, const MSG& msg)
 {
@@ -82,7 +101,7 @@ Push push(const std::shared_ptr<MessageQueue>& queue, const MSG& msg)
     queue->changed.notify_all();
     if (ring_wake)
         notify_waiters();
-    return Push::ok;
+    return Push::delivered;
 }
 
 bool in_range(UINT message, UINT first, UINT last)
@@ -188,10 +207,10 @@ void set_remote_delivery(RemoteDelivery* delivery)
     announce_if_needed();
 }
 
-bool post_to_local_thread(DWORD threadId, const MSG& msg)
+LocalPost post_to_local_thread(DWORD threadId, const MSG& msg)
 {
     auto queue = find_queue(threadId);
-    return queue && push(queue, msg) == Push::ok;
+    return queue ? push(queue, msg) : LocalPost::no_queue;
 }
 
 bool queue_sent_work(DWORD threadId, std::function<void()> work)
@@ -215,6 +234,33 @@ bool queue_sent_work(DWORD threadId, std::function<void()> work)
 
 void ensure_current_queue() { current_queue(); }
 
+void set_generated_messages(GeneratedMessages* source) { g_generated.store(source, std::memory_order_release); }
+
+void wake_thread(DWORD threadId)
+{
+    auto queue = find_queue(threadId);
+    if (!queue)
+        return;
+    bool ring_wake;
+    {
+        std::lock_guard lock(queue->mutex);
+        queue->generated_new = true;
+        ring_wake = queue->in_object_wait;
+    }
+    queue->changed.notify_all();
+    if (ring_wake)
+        notify_waiters();
+}
+
+void discard_window_messages(DWORD threadId, HWND window)
+{
+    auto queue = find_queue(threadId);
+    if (!queue || !window)
+        return;
+    std::lock_guard lock(queue->mutex);
+    std::erase_if(queue->posted, [&](const MSG& msg) { return msg.hwnd == window; });
+}
+
 }  // namespace helm::kernel
 
 using namespace helm::kernel;
@@ -226,9 +272,12 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = GetTickCount();
+    // As on Windows, calling a message function gives the caller a queue,
+    // so a thread can post to itself first thing.
+    current_queue();
     if (auto queue = find_queue(threadId)) {
         switch (push(queue, msg)) {
-        case Push::ok: return TRUE;
+        case Push::delivered: return TRUE;
         case Push::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return FALSE;
         case Push::no_queue: SetLastError(ERROR_INVALID_THREAD_ID); return FALSE;
         }
@@ -239,7 +288,9 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
         std::lock_guard lock(r.mutex);
         remote = r.remote;
     }
-    if (threadId == 0 || is_local_thread(threadId) || !remote) {
+    // A thread of this process without a queue is refused by the station,
+    // which tells local threads from remote ones.
+    if (threadId == 0 || !remote) {
         SetLastError(ERROR_INVALID_THREAD_ID);
         return FALSE;
     }
@@ -255,12 +306,26 @@ BOOL GetMessage(LPMSG msg, HWND window, UINT first, UINT last)
     auto queue = current_queue();
     for (;;) {
         run_sent(*queue);
+        {
+            std::lock_guard lock(queue->mutex);
+            queue->posted_new = false;
+            queue->generated_new = false;
+            if (take_locked(*queue, msg, window, first, last, true))
+                return msg->message == WM_QUIT ? FALSE : TRUE;
+        }
+        GeneratedMessages* source = generated();
+        uint64_t due = UINT64_MAX;
+        if (source) {
+            if (source->take(msg, window, first, last, true)) {
+                std::lock_guard lock(queue->mutex);
+                queue->last_message_time = msg->time;
+                return TRUE;
+            }
+            due = source->next_due(window, first, last);
+        }
         std::unique_lock lock(queue->mutex);
-        queue->posted_new = false;
-        if (take_locked(*queue, msg, window, first, last, true))
-            return msg->message == WM_QUIT ? FALSE : TRUE;
-        queue->changed.wait(lock, [&] {
-            return !queue->sent.empty() || queue->posted_new || queue->quit;
+        wait_queue_until(*queue, lock, due, [&] {
+            return !queue->sent.empty() || queue->posted_new || queue->quit || queue->generated_new;
         });
     }
 }
@@ -273,9 +338,21 @@ BOOL PeekMessage(LPMSG msg, HWND window, UINT first, UINT last, UINT removeFlags
     }
     auto queue = current_queue();
     run_sent(*queue);
-    std::lock_guard lock(queue->mutex);
-    queue->posted_new = false;
-    return take_locked(*queue, msg, window, first, last, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
+    const bool remove = (removeFlags & PM_REMOVE) != 0;
+    {
+        std::lock_guard lock(queue->mutex);
+        queue->posted_new = false;
+        queue->generated_new = false;
+        if (take_locked(*queue, msg, window, first, last, remove))
+            return TRUE;
+    }
+    GeneratedMessages* source = generated();
+    if (source && source->take(msg, window, first, last, remove)) {
+        std::lock_guard lock(queue->mutex);
+        queue->last_message_time = msg->time;
+        return TRUE;
+    }
+    return FALSE;
 }
 
 void PostQuitMessage(int exitCode)
@@ -295,33 +372,55 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
 {
     auto queue = current_queue();
     const bool wants_posted = (wakeMask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) != 0;
-    auto posted_arrived = [&] {
+    const DWORD generated_mask = wakeMask & (QS_PAINT | QS_TIMER);
+    GeneratedMessages* source = generated_mask ? generated() : nullptr;
+    auto input_arrived = [&] {
         run_sent(*queue);
-        std::lock_guard lock(queue->mutex);
-        return wants_posted && (queue->posted_new || queue->quit);
+        {
+            std::lock_guard lock(queue->mutex);
+            queue->generated_new = false;
+            if (wants_posted && (queue->posted_new || queue->quit))
+                return true;
+        }
+        return source && (source->ready() & generated_mask) != 0;
     };
+    auto next_due = [&] { return (source && (generated_mask & QS_TIMER)) ? source->next_due(nullptr, 0, 0) : UINT64_MAX; };
+    const uint64_t deadline = deadline_after(milliseconds);
     if (count == 0) {
-        uint64_t deadline = deadline_after(milliseconds);
         for (;;) {
-            if (posted_arrived())
+            if (input_arrived())
                 return WAIT_OBJECT_0;
+            if (steady_ms() >= deadline)
+                return WAIT_TIMEOUT;
             std::unique_lock lock(queue->mutex);
-            auto woken = [&] { return !queue->sent.empty() || (wants_posted && (queue->posted_new || queue->quit)); };
-            if (deadline == UINT64_MAX) {
-                queue->changed.wait(lock, woken);
-            } else {
-                uint64_t now = steady_ms();
-                if (now >= deadline)
-                    return WAIT_TIMEOUT;
-                queue->changed.wait_for(lock, std::chrono::milliseconds(deadline - now), woken);
-            }
+            wait_queue_until(*queue, lock, std::min(deadline, next_due()), [&] {
+                return !queue->sent.empty() || (wants_posted && (queue->posted_new || queue->quit)) ||
+                       (source && queue->generated_new);
+            });
         }
     }
     {
         std::lock_guard lock(queue->mutex);
         queue->in_object_wait = true;
     }
-    DWORD result = wait_for_objects(count, handles, waitAll, milliseconds, posted_arrived);
+    DWORD result;
+    for (;;) {
+        // A timer falling due rings nothing, so the object wait is cut at its
+        // due time and the timer looked at then.
+        const uint64_t until = std::min(deadline, next_due());
+        DWORD slice = INFINITE;
+        if (until != UINT64_MAX) {
+            uint64_t now = steady_ms();
+            slice = static_cast<DWORD>(std::min<uint64_t>(until > now ? until - now : 0, INFINITE - 1));
+        }
+        result = wait_for_objects(count, handles, waitAll, slice, input_arrived);
+        if (result != WAIT_TIMEOUT || until == deadline)
+            break;
+        if (input_arrived()) {
+            result = WAIT_OBJECT_0 + count;
+            break;
+        }
+    }
     {
         std::lock_guard lock(queue->mutex);
         queue->in_object_wait = false;
@@ -332,8 +431,9 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
 DWORD GetQueueStatus(UINT flags)
 {
     auto queue = current_queue();
+    GeneratedMessages* source = generated();
+    DWORD now = source ? source->ready() & (QS_PAINT | QS_TIMER) : 0;
     std::lock_guard lock(queue->mutex);
-    DWORD now = 0;
     DWORD fresh = 0;
     if (!queue->posted.empty() || queue->quit)
         now |= QS_POSTMESSAGE;

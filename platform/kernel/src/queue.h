@@ -26,6 +26,8 @@ struct MessageQueue {
     // Set while the owner waits on the process-wide wake-up (a wait with
     // handles), so posts also ring that.
     bool in_object_wait = false;
+    // Set by wake_thread: the window layer has a new generated message.
+    bool generated_new = false;
     bool retired = false;
     DWORD last_message_time = 0;
 };

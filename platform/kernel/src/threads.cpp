@@ -2,7 +2,7 @@
 
 #include <pthread.h>
 #include <sched.h>
-#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -107,9 +107,8 @@ bool is_local_thread(DWORD threadId)
 {
     if (threadId == 0)
         return false;
-    struct stat st {};
-    std::string path = "/proc/self/task/" + std::to_string(threadId);
-    return stat(path.c_str(), &st) == 0;
+    // Signal 0 only asks whether the thread exists in this process.
+    return syscall(SYS_tgkill, getpid(), static_cast<pid_t>(threadId), 0) == 0;
 }
 
 }  // namespace helm::kernel

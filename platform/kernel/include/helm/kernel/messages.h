@@ -56,14 +56,38 @@ public:
 void set_remote_delivery(RemoteDelivery* delivery);
 
 // Puts a message at the end of a local thread's queue (used by the station
-// when a remote post arrives). False when the thread has no queue or the
-// queue is full.
-bool post_to_local_thread(DWORD threadId, const MSG& msg);
+// when a remote post arrives).
+enum class LocalPost { delivered, no_queue, full };
+LocalPost post_to_local_thread(DWORD threadId, const MSG& msg);
 
 // Runs `work` on the given local thread the next time it gets, peeks or
 // waits for messages, before any posted message, as Windows does with sent
 // messages. False when the thread has no queue.
 bool queue_sent_work(DWORD threadId, std::function<void()> work);
+
+// Messages a queue makes up when nothing is posted (WM_PAINT, WM_TIMER),
+// supplied by the window layer. The kernel asks after the posted messages and
+// the quit request, never holding a queue's lock, always on the queue's own
+// thread.
+class GeneratedMessages {
+public:
+    virtual ~GeneratedMessages() = default;
+    // Fills *msg with the calling thread's next generated message that passes
+    // the filter (the same filter as GetMessage), taking it when `remove`.
+    virtual bool take(LPMSG msg, HWND window, UINT first, UINT last, bool remove) = 0;
+    // The QS_PAINT and QS_TIMER bits of what the calling thread has ready now.
+    virtual DWORD ready() = 0;
+    // The steady-clock time (steady_ms) the calling thread's next timer that
+    // passes the filter is due, UINT64_MAX for none: message waits wake then.
+    virtual uint64_t next_due(HWND window, UINT first, UINT last) = 0;
+};
+void set_generated_messages(GeneratedMessages* source);
+// Makes a local thread that waits for messages look again at its generated
+// ones (a window of it was invalidated, a timer of it was set).
+void wake_thread(DWORD threadId);
+// Drops the messages posted to `window` still in a local thread's queue (the
+// window was destroyed).
+void discard_window_messages(DWORD threadId, HWND window);
 
 // Gives the calling thread a queue now (the window layer calls this when a
 // thread creates its first window).

@@ -1,0 +1,195 @@
+#include "process_info.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
+#include "unique_fd.h"
+
+namespace helm::station {
+namespace {
+
+struct TaskStatus {
+    DWORD tgid = 0;
+    char state = '?';
+    unsigned long threads = 0;
+};
+
+// The value after "<key>:\t" on a line of a status file.
+std::optional<std::string_view> status_field(std::string_view text, std::string_view key)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t eol = text.find('\n', at);
+        std::string_view line = text.substr(at, eol == std::string_view::npos ? std::string_view::npos : eol - at);
+        if (line.size() > key.size() && line.substr(0, key.size()) == key && line[key.size()] == ':') {
+            line.remove_prefix(key.size() + 1);
+            while (!line.empty() && (line.front() == '\t' || line.front() == ' '))
+                line.remove_prefix(1);
+            return line;
+        }
+        if (eol == std::string_view::npos)
+            break;
+        at = eol + 1;
+    }
+    return std::nullopt;
+}
+
+unsigned long parse_number(std::string_view text)
+{
+    unsigned long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || value > 0xFFFFFFFFul)
+            break;
+        value = value * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return value;
+}
+
+std::optional<TaskStatus> read_status(DWORD id)
+{
+    if (id == 0)
+        return std::nullopt;
+    char path[48];
+    std::snprintf(path, sizeof path, "/proc/%u/status", id);
+    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!fd)
+        return std::nullopt;
+    // The fields wanted sit in the first lines; a name line is at most 64
+    // bytes, so 2 KiB always holds them.
+    char buffer[2048];
+    ssize_t got = pread_all(fd.get(), buffer, sizeof buffer, 0);
+    if (got <= 0)
+        return std::nullopt;
+    std::string_view text(buffer, static_cast<size_t>(got));
+    auto tgid = status_field(text, "Tgid");
+    auto state = status_field(text, "State");
+    auto threads = status_field(text, "Threads");
+    if (!tgid || !state || state->empty())
+        return std::nullopt;
+    TaskStatus status;
+    status.tgid = static_cast<DWORD>(parse_number(*tgid));
+    status.state = state->front();
+    status.threads = threads ? parse_number(*threads) : 1;
+    if (status.tgid == 0)
+        return std::nullopt;
+    return status;
+}
+
+bool ended(char state) { return state == 'Z' || state == 'X' || state == 'x'; }
+
+// Signal 0 to a thread of a thread group checks, without a file lookup,
+// that the thread is still in that process.
+bool is_task_of(DWORD pid, DWORD threadId)
+{
+    return ::syscall(SYS_tgkill, static_cast<pid_t>(pid), static_cast<pid_t>(threadId), 0) == 0 || errno == EPERM;
+}
+
+struct Owner {
+    DWORD pid = 0;
+    uint64_t checked_us = 0;
+};
+
+struct ThreadCache {
+    std::mutex mutex;
+    std::unordered_map<DWORD, Owner> owner;
+};
+
+ThreadCache& cache()
+{
+    static auto* instance = new ThreadCache;
+    return *instance;
+}
+
+constexpr size_t cache_limit = 1024;
+// A thread can end right after any check, so a check a millisecond old is
+// worth nearly as much as a new one; posting in bursts then costs no check
+// per message.
+constexpr uint64_t recheck_after_us = 1000;
+
+uint64_t steady_us()
+{
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
+
+}  // namespace
+
+DWORD process_of_thread(DWORD threadId)
+{
+    auto status = read_status(threadId);
+    if (!status || ended(status->state))
+        return 0;
+    return status->tgid;
+}
+
+DWORD process_of_thread_cached(DWORD threadId)
+{
+    ThreadCache& c = cache();
+    const uint64_t now = steady_us();
+    std::unique_lock lock(c.mutex);
+    auto it = c.owner.find(threadId);
+    if (it != c.owner.end()) {
+        Owner known = it->second;
+        if (now - known.checked_us < recheck_after_us)
+            return known.pid;
+        lock.unlock();
+        bool still = is_task_of(known.pid, threadId);
+        lock.lock();
+        if (still) {
+            c.owner[threadId] = {known.pid, now};
+            return known.pid;
+        }
+        c.owner.erase(threadId);
+    }
+    lock.unlock();
+    DWORD pid = process_of_thread(threadId);
+    if (pid) {
+        lock.lock();
+        if (c.owner.size() >= cache_limit)
+            c.owner.clear();
+        c.owner[threadId] = {pid, now};
+    }
+    return pid;
+}
+
+void forget_thread(DWORD threadId)
+{
+    ThreadCache& c = cache();
+    std::lock_guard lock(c.mutex);
+    c.owner.erase(threadId);
+}
+
+DWORD current_process_id()
+{
+    static std::atomic<DWORD> cached{0};
+    static std::once_flag hooked;
+    std::call_once(hooked, [] { pthread_atfork(nullptr, nullptr, [] { cached.store(0); }); });
+    DWORD pid = cached.load(std::memory_order_relaxed);
+    if (pid == 0) {
+        pid = static_cast<DWORD>(::getpid());
+        cached.store(pid, std::memory_order_relaxed);
+    }
+    return pid;
+}
+
+bool process_alive(DWORD pid)
+{
+    auto status = read_status(pid);
+    // A zombie leader whose other threads still run is a live process.
+    return status && status->tgid == pid && (!ended(status->state) || status->threads > 1);
+}
+
+}  // namespace helm::station
