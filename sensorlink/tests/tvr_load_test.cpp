@@ -181,6 +181,8 @@ struct FaultCase {
     void (*inject)(talvor_sim::Simulator&);
 };
 
+void PrintTo(const FaultCase& fault, std::ostream* os) { *os << fault.name; }
+
 class TvrLoadFaults : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(TvrLoadFaults, LoadSurvives)

@@ -18,3 +18,7 @@
 #if __has_include("helm/station/atoms.h")
 #include "helm/station/atoms.h"
 #endif
+
+#if __has_include("helm/user/winuser.h")
+#include "helm/user/winuser.h"
+#endif

@@ -1,0 +1,397 @@
+// The window procedure's dispatch, SendMessage and PostMessage within the
+// process, the message loop's DispatchMessage and TranslateMessage, and
+// DefWindowProc.
+
+#include <algorithm>
+#include <cstring>
+
+#include "helm/kernel/clock.h"
+#include "helm/kernel/error.h"
+#include "helm/kernel/objects.h"
+#include "helm/kernel/sync.h"
+#include "helm/kernel/threads.h"
+#include "window_table.h"
+
+using namespace helm::user;
+
+namespace {
+
+thread_local int t_serving_other_thread = 0;
+
+// One auto-reset event per thread, set when a reply it waits for arrives.
+struct ThreadReplyEvent {
+    HANDLE handle = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+    ~ThreadReplyEvent() { CloseHandle(handle); }
+};
+thread_local ThreadReplyEvent t_reply_event;
+
+// The state of one send to another thread. The sender may give up (time-out)
+// before the receiver runs: then the receiver must not touch its event.
+struct PendingSend {
+    std::mutex mutex;
+    bool done = false;
+    bool abandoned = false;
+    LRESULT result = 0;
+    HANDLE event = nullptr;
+};
+
+// How often a waiting sender checks that its receiver still exists.
+constexpr DWORD liveness_poll_ms = 50;
+
+DWORD owner_thread(HWND window)
+{
+    WindowTable& t = window_table();
+    std::lock_guard lock(t.mutex);
+    Window* w = t.get(window);
+    return w ? w->thread_id : 0;
+}
+
+LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeout, bool* ok)
+{
+    *ok = true;
+    if (window == HWND_BROADCAST) {
+        // Sent broadcasts are not carried; they are posted instead.
+        PostMessage(window, message, wParam, lParam);
+        return 0;
+    }
+    DWORD owner = owner_thread(window);
+    if (owner == GetCurrentThreadId())
+        return call_procedure(window, message, wParam, lParam);
+    LRESULT result = 0;
+    if (owner != 0) {
+        *ok = send_to_thread(owner, window, message, wParam, lParam, timeout, &result);
+        return result;
+    }
+    *ok = send_to_station_window(window, message, wParam, lParam, timeout, true, &result);
+    return result;
+}
+
+}  // namespace
+
+namespace helm::user {
+
+ReplyEvent current_reply_event() { return t_reply_event.handle; }
+
+LRESULT call_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC proc;
+    {
+        WindowTable& t = window_table();
+        std::lock_guard lock(t.mutex);
+        Window* w = t.get(window);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        proc = w->proc;
+    }
+    return proc ? proc(window, message, wParam, lParam) : 0;
+}
+
+WaitEnd wait_serving_sent(const std::function<bool()>& done, const std::function<bool()>& alive, uint64_t deadline)
+{
+    HANDLE event = t_reply_event.handle;
+    for (bool first = true;; first = false) {
+        if (done())
+            return WaitEnd::done;
+        uint64_t now = helm::kernel::steady_ms();
+        if (now >= deadline)
+            return WaitEnd::timed_out;
+        // Most replies come within the first slice: the receiver is looked
+        // at only when one is slow.
+        if (!first && !alive())
+            return done() ? WaitEnd::done : WaitEnd::gone;
+        DWORD slice = static_cast<DWORD>(std::min<uint64_t>(deadline - now, liveness_poll_ms));
+        // A wake mask of 0: only sent messages are served meanwhile.
+        MsgWaitForMultipleObjects(1, &event, FALSE, slice, 0);
+    }
+}
+
+bool send_to_thread(DWORD thread_id, HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeout,
+                    LRESULT* result)
+{
+    auto pending = std::make_shared<PendingSend>();
+    pending->event = t_reply_event.handle;
+    bool queued = helm::kernel::queue_sent_work(thread_id, [pending, window, message, wParam, lParam] {
+        LRESULT r = 0;
+        {
+            std::lock_guard lock(pending->mutex);
+            if (pending->abandoned)
+                return;
+        }
+        if (IsWindow(window)) {
+            ++t_serving_other_thread;
+            r = call_procedure(window, message, wParam, lParam);
+            --t_serving_other_thread;
+        }
+        std::lock_guard lock(pending->mutex);
+        pending->result = r;
+        pending->done = true;
+        if (!pending->abandoned)
+            SetEvent(pending->event);
+    });
+    if (!queued) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    auto done = [&] {
+        std::lock_guard lock(pending->mutex);
+        return pending->done;
+    };
+    auto alive = [&] { return helm::kernel::is_local_thread(thread_id) && IsWindow(window); };
+    WaitEnd end = wait_serving_sent(done, alive, helm::kernel::deadline_after(timeout));
+    std::lock_guard lock(pending->mutex);
+    if (pending->done) {
+        *result = pending->result;
+        return true;
+    }
+    pending->abandoned = true;
+    SetLastError(end == WaitEnd::timed_out ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+}
+
+}  // namespace helm::user
+
+LRESULT CallWindowProc(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return proc ? proc(window, message, wParam, lParam) : 0;
+}
+
+LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    bool ok;
+    return send(window, message, wParam, lParam, INFINITE, &ok);
+}
+
+LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT, UINT timeout,
+                           PDWORD_PTR result)
+{
+    bool ok;
+    SetLastError(0);
+    LRESULT r = send(window, message, wParam, lParam, timeout, &ok);
+    if (!ok)
+        return 0;
+    if (result)
+        *result = static_cast<DWORD_PTR>(r);
+    return 1;
+}
+
+BOOL SendNotifyMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (carries_pointer(message)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
+    if (window == HWND_BROADCAST)
+        return PostMessage(window, message, wParam, lParam);
+    DWORD owner = owner_thread(window);
+    if (owner == GetCurrentThreadId()) {
+        call_procedure(window, message, wParam, lParam);
+        return TRUE;
+    }
+    if (owner != 0) {
+        return helm::kernel::queue_sent_work(owner, [=] {
+            if (IsWindow(window))
+                call_procedure(window, message, wParam, lParam);
+        }) ? TRUE : FALSE;
+    }
+    LRESULT ignored;
+    return send_to_station_window(window, message, wParam, lParam, 0, false, &ignored) ? TRUE : FALSE;
+}
+
+BOOL InSendMessage() { return t_serving_other_thread > 0 ? TRUE : FALSE; }
+
+BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (carries_pointer(message)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
+    if (!window)
+        return PostThreadMessage(GetCurrentThreadId(), message, wParam, lParam);
+    if (window == HWND_BROADCAST) {
+        post_to_local_top_level(message, wParam, lParam);
+        broadcast_to_station(message, wParam, lParam);
+        return TRUE;
+    }
+    DWORD owner = owner_thread(window);
+    if (owner == 0)
+        return post_to_station_window(window, message, wParam, lParam);
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = GetTickCount();
+    switch (helm::kernel::post_to_local_thread(owner, msg)) {
+    case helm::kernel::LocalPost::delivered: return TRUE;
+    case helm::kernel::LocalPost::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return FALSE;
+    case helm::kernel::LocalPost::no_queue: break;
+    }
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+}
+
+namespace helm::user {
+void post_to_local_top_level(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    std::vector<uint32_t> tops;
+    {
+        WindowTable& t = window_table();
+        std::lock_guard lock(t.mutex);
+        tops = t.top_level;
+    }
+    for (uint32_t h : tops)
+        PostMessage(WindowTable::hwnd_of(h), message, wParam, lParam);
+}
+}  // namespace helm::user
+
+LRESULT DispatchMessage(const MSG* msg)
+{
+    if (!msg)
+        return 0;
+    if (msg->message == WM_TIMER && msg->lParam) {
+        reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, static_cast<UINT_PTR>(msg->wParam), GetTickCount());
+        return 0;
+    }
+    if (!msg->hwnd)
+        return 0;
+    // A message still queued for a window destroyed since is dropped here.
+    DWORD owner = owner_thread(msg->hwnd);
+    if (owner != GetCurrentThreadId()) {
+        SetLastError(owner ? ERROR_MESSAGE_SYNC_ONLY : ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return call_procedure(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+namespace {
+
+thread_local bool t_shift_down = false;
+
+// The character a key gives without a keyboard layout beyond US English.
+char character_of(WPARAM key, bool shift)
+{
+    if (key >= 'A' && key <= 'Z')
+        return static_cast<char>(shift ? key : key - 'A' + 'a');
+    if (key >= '0' && key <= '9' && !shift)
+        return static_cast<char>(key);
+    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD0 + 9)
+        return static_cast<char>('0' + (key - VK_NUMPAD0));
+    static constexpr struct {
+        WPARAM key;
+        char plain;
+    } table[] = {
+        {VK_SPACE, ' '},    {VK_RETURN, '\r'},      {VK_BACK, '\b'},     {VK_TAB, '\t'},
+        {VK_ESCAPE, 0x1B},  {VK_DECIMAL, '.'},      {VK_OEM_PERIOD, '.'}, {VK_SUBTRACT, '-'},
+        {VK_OEM_MINUS, '-'}, {VK_ADD, '+'},         {VK_OEM_PLUS, '='},  {VK_OEM_COMMA, ','},
+        {VK_MULTIPLY, '*'}, {VK_DIVIDE, '/'},
+    };
+    for (const auto& row : table)
+        if (row.key == key)
+            return row.plain;
+    return 0;
+}
+
+}  // namespace
+
+BOOL TranslateMessage(const MSG* msg)
+{
+    if (!msg)
+        return FALSE;
+    const bool down = msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN;
+    if (msg->wParam == VK_SHIFT && (down || msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP)) {
+        t_shift_down = down;
+        return TRUE;
+    }
+    if (!down)
+        return FALSE;
+    char c = character_of(msg->wParam, t_shift_down);
+    if (!c)
+        return TRUE;
+    MSG out = *msg;
+    out.message = msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+    out.wParam = static_cast<BYTE>(c);
+    if (msg->hwnd)
+        PostMessage(msg->hwnd, out.message, out.wParam, out.lParam);
+    else
+        PostThreadMessage(GetCurrentThreadId(), out.message, out.wParam, out.lParam);
+    return TRUE;
+}
+
+LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WindowTable& t = window_table();
+    switch (message) {
+    case WM_NCCREATE: {
+        auto* cs = reinterpret_cast<const CREATESTRUCT*>(lParam);
+        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
+            std::lock_guard lock(t.mutex);
+            if (Window* w = t.get(window))
+                w->text = cs->lpszName;
+        }
+        return TRUE;
+    }
+    case WM_SETTEXT: {
+        bool top_level;
+        {
+            std::lock_guard lock(t.mutex);
+            Window* w = t.get(window);
+            if (!w)
+                return FALSE;
+            w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+            top_level = w->parent == 0;
+        }
+        if (top_level)
+            publish_top_level_windows();
+        return TRUE;
+    }
+    case WM_GETTEXT: {
+        auto* buffer = reinterpret_cast<char*>(lParam);
+        if (!buffer || wParam == 0)
+            return 0;
+        std::lock_guard lock(t.mutex);
+        Window* w = t.get(window);
+        if (!w) {
+            buffer[0] = '\0';
+            return 0;
+        }
+        size_t n = std::min(w->text.size(), static_cast<size_t>(wParam - 1));
+        std::memcpy(buffer, w->text.data(), n);
+        buffer[n] = '\0';
+        return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH: {
+        std::lock_guard lock(t.mutex);
+        Window* w = t.get(window);
+        return w ? static_cast<LRESULT>(w->text.size()) : 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(window, &ps);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: {
+        std::lock_guard lock(t.mutex);
+        Window* w = t.get(window);
+        return (w && w->window_class->background) ? 1 : 0;
+    }
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_WINDOWPOSCHANGED:
+        if (lParam)
+            window_pos_changed(window, *reinterpret_cast<const WINDOWPOS*>(lParam));
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(window)) {
+            HWND focus = GetFocus();
+            if (focus != window && !IsChild(window, focus))
+                SetFocus(window);
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,166 @@
+// The screen the window layer reports to, and the monitor functions that
+// read its layout.
+
+#include "helm/user/screen.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+
+#include "window_table.h"
+
+namespace helm::user {
+
+namespace {
+
+std::shared_ptr<Screen> make_default() { return std::make_shared<HeadlessScreen>(); }
+
+std::atomic<std::shared_ptr<Screen>>& current()
+{
+    static auto* instance = new std::atomic<std::shared_ptr<Screen>>(make_default());
+    return *instance;
+}
+
+}  // namespace
+
+HeadlessScreen::HeadlessScreen() : HeadlessScreen({Monitor{{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, true}}) {}
+
+HeadlessScreen::HeadlessScreen(std::vector<Monitor> layout) : m_monitors(std::move(layout))
+{
+    if (m_monitors.empty())
+        m_monitors.push_back(Monitor{{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, true});
+    auto primary = std::find_if(m_monitors.begin(), m_monitors.end(), [](const Monitor& m) { return m.primary; });
+    if (primary == m_monitors.end())
+        m_monitors.front().primary = true;
+    else
+        std::rotate(m_monitors.begin(), primary, primary + 1);
+}
+
+std::shared_ptr<Screen> screen() { return current().load(); }
+
+void set_screen(std::shared_ptr<Screen> replacement)
+{
+    current().store(replacement ? std::move(replacement) : make_default());
+}
+
+}  // namespace helm::user
+
+using helm::user::Monitor;
+
+namespace {
+
+// HMONITOR values are the monitor's index plus one.
+HMONITOR handle_of(size_t index) { return reinterpret_cast<HMONITOR>(static_cast<uintptr_t>(index + 1)); }
+
+LONG distance_to(const RECT& r, POINT p)
+{
+    LONG dx = p.x < r.left ? r.left - p.x : p.x >= r.right ? p.x - r.right + 1 : 0;
+    LONG dy = p.y < r.top ? r.top - p.y : p.y >= r.bottom ? p.y - r.bottom + 1 : 0;
+    return dx + dy;
+}
+
+HMONITOR monitor_for(const RECT& rect, DWORD flags)
+{
+    auto monitors = helm::user::screen()->monitors();
+    size_t best = SIZE_MAX;
+    LONG best_area = 0;
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        RECT overlap;
+        if (IntersectRect(&overlap, &rect, &monitors[i].area)) {
+            LONG area = (overlap.right - overlap.left) * (overlap.bottom - overlap.top);
+            if (area > best_area) {
+                best_area = area;
+                best = i;
+            }
+        }
+    }
+    if (best == SIZE_MAX && rect.left == rect.right && rect.top == rect.bottom) {
+        for (size_t i = 0; i < monitors.size(); ++i)
+            if (PtInRect(&monitors[i].area, POINT{rect.left, rect.top}))
+                best = i;
+    }
+    if (best != SIZE_MAX)
+        return handle_of(best);
+    if (flags == MONITOR_DEFAULTTOPRIMARY)
+        return handle_of(0);
+    if (flags == MONITOR_DEFAULTTONEAREST) {
+        POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        LONG nearest = INT32_MAX;
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            LONG d = distance_to(monitors[i].area, centre);
+            if (d < nearest) {
+                nearest = d;
+                best = i;
+            }
+        }
+        return handle_of(best);
+    }
+    return nullptr;
+}
+
+RECT virtual_screen()
+{
+    auto monitors = helm::user::screen()->monitors();
+    RECT all = monitors.front().area;
+    for (const Monitor& m : monitors)
+        UnionRect(&all, &all, &m.area);
+    return all;
+}
+
+}  // namespace
+
+HMONITOR MonitorFromPoint(POINT point, DWORD flags) { return monitor_for(RECT{point.x, point.y, point.x, point.y}, flags); }
+HMONITOR MonitorFromRect(LPCRECT rect, DWORD flags) { return rect ? monitor_for(*rect, flags) : nullptr; }
+HMONITOR MonitorFromWindow(HWND window, DWORD flags)
+{
+    RECT r;
+    if (!GetWindowRect(window, &r))
+        return flags == MONITOR_DEFAULTTONULL ? nullptr : handle_of(0);
+    return monitor_for(r, flags);
+}
+
+BOOL GetMonitorInfo(HMONITOR monitor, LPMONITORINFO info)
+{
+    auto monitors = helm::user::screen()->monitors();
+    const uintptr_t index = reinterpret_cast<uintptr_t>(monitor);
+    if (!info || index == 0 || index > monitors.size() || info->cbSize < sizeof(MONITORINFO))
+        return FALSE;
+    const Monitor& m = monitors[index - 1];
+    info->rcMonitor = m.area;
+    info->rcWork = m.work_area;
+    info->dwFlags = m.primary ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
+}
+
+// Frame sizes are those of the classic Windows look, which dialog layouts
+// of the suite were designed against.
+int GetSystemMetrics(int index)
+{
+    switch (index) {
+    case SM_CXSCREEN: {
+        RECT r = helm::user::screen()->monitors().front().area;
+        return r.right - r.left;
+    }
+    case SM_CYSCREEN: {
+        RECT r = helm::user::screen()->monitors().front().area;
+        return r.bottom - r.top;
+    }
+    case SM_XVIRTUALSCREEN: return virtual_screen().left;
+    case SM_YVIRTUALSCREEN: return virtual_screen().top;
+    case SM_CXVIRTUALSCREEN: { RECT r = virtual_screen(); return r.right - r.left; }
+    case SM_CYVIRTUALSCREEN: { RECT r = virtual_screen(); return r.bottom - r.top; }
+    case SM_CMONITORS: return static_cast<int>(helm::user::screen()->monitors().size());
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL: return 16;
+    case SM_CYCAPTION: return 19;
+    case SM_CXBORDER:
+    case SM_CYBORDER: return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME: return 3;
+    case SM_CXFRAME:
+    case SM_CYFRAME: return 4;
+    case SM_CXEDGE:
+    case SM_CYEDGE: return 2;
+    default: return 0;
+    }
+}
