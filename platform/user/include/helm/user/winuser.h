@@ -5,6 +5,7 @@
 #pragma once
 
 #include "helm/kernel/messages.h"
+#include "helm/kernel/process.h"
 #include "helm/kernel/types.h"
 
 typedef DWORD_PTR* PDWORD_PTR;
@@ -135,20 +136,7 @@ typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
 #define GW_OWNER 4
 #define GW_CHILD 5
 
-// ShowWindow commands.
-#define SW_HIDE 0
-#define SW_SHOWNORMAL 1
-#define SW_NORMAL 1
-#define SW_SHOWMINIMIZED 2
-#define SW_SHOWMAXIMIZED 3
-#define SW_MAXIMIZE 3
-#define SW_SHOWNOACTIVATE 4
-#define SW_SHOW 5
-#define SW_MINIMIZE 6
-#define SW_SHOWMINNOACTIVE 7
-#define SW_SHOWNA 8
-#define SW_RESTORE 9
-#define SW_SHOWDEFAULT 10
+// ShowWindow commands are the kernel's show states (process.h).
 
 // WM_SIZE kinds.
 #define SIZE_RESTORED 0
