@@ -177,6 +177,27 @@ public:
     const int fd;
 };
 
+namespace {
+
+enum class Readiness { readable, nothing_yet, timed_out, woken, failed };
+
+// One wait for `fd` to be readable, the waker to ring or the deadline to
+// pass; nothing_yet when poll came back early (a signal, its 60 s cap).
+Readiness wait_readable(int fd, Waker& waker, uint64_t deadline)
+{
+    pollfd fds[2] = {{fd, POLLIN, 0}, {waker.fd, POLLIN, 0}};
+    int ready = poll(fds, 2, poll_ms(deadline));
+    if (ready < 0 && errno != EINTR)
+        return Readiness::failed;
+    if (fds[1].revents && waker.take())
+        return Readiness::woken;
+    if (ready > 0 && fds[0].revents)
+        return Readiness::readable;
+    return kernel::steady_ms() >= deadline ? Readiness::timed_out : Readiness::nothing_yet;
+}
+
+}  // namespace
+
 bool parse_ipv4(std::string_view text, uint32_t& address)
 {
     uint32_t value = 0;
@@ -457,16 +478,12 @@ int TcpClient::receive(char* buffer, int size, DWORD timeout_ms)
                 return 0;
             continue;
         }
-        pollfd fds[2] = {{socket->fd, POLLIN, 0}, {m_waker->fd, POLLIN, 0}};
-        int ready = poll(fds, 2, poll_ms(deadline));
-        if (ready < 0 && errno != EINTR)
-            return fail_errno();
-        if (fds[1].revents && m_waker->take())
-            return 0;
-        if (ready <= 0 || !fds[0].revents) {
-            if (kernel::steady_ms() >= deadline)
-                return 0;
-            continue;
+        switch (wait_readable(socket->fd, *m_waker, deadline)) {
+        case Readiness::failed: return fail_errno();
+        case Readiness::woken:
+        case Readiness::timed_out: return 0;
+        case Readiness::nothing_yet: continue;
+        case Readiness::readable: break;
         }
         ssize_t n = ::recv(socket->fd, buffer, static_cast<size_t>(size), 0);
         if (n > 0)
@@ -587,16 +604,12 @@ int UdpPeer::receive(char* buffer, int size, DWORD timeout_ms, Endpoint* from)
         return fail(WSAEFAULT);
     const uint64_t deadline = kernel::deadline_after(timeout_ms);
     for (;;) {
-        pollfd fds[2] = {{m_socket->fd, POLLIN, 0}, {m_waker->fd, POLLIN, 0}};
-        int ready = poll(fds, 2, poll_ms(deadline));
-        if (ready < 0 && errno != EINTR)
-            return fail_errno();
-        if (fds[1].revents && m_waker->take())
-            return 0;
-        if (ready <= 0 || !fds[0].revents) {
-            if (kernel::steady_ms() >= deadline)
-                return 0;
-            continue;
+        switch (wait_readable(m_socket->fd, *m_waker, deadline)) {
+        case Readiness::failed: return fail_errno();
+        case Readiness::woken:
+        case Readiness::timed_out: return 0;
+        case Readiness::nothing_yet: continue;
+        case Readiness::readable: break;
         }
         sockaddr_in a{};
         socklen_t length = sizeof a;

@@ -169,11 +169,9 @@ int GetClassName(HWND window, LPSTR buffer, int size)
     }
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return 0;
-    }
     size_t n = std::min(w->window_class->name.size(), static_cast<size_t>(size - 1));
     std::memcpy(buffer, w->window_class->name.data(), n);
     buffer[n] = '\0';

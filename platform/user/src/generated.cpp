@@ -169,11 +169,9 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
         std::lock_guard lock(t.mutex);
         std::vector<Timer>* timers;
         if (window) {
-            Window* w = t.get(window);
-            if (!w) {
-                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            Window* w = t.find(window);
+            if (!w)
                 return 0;
-            }
             thread = w->thread_id;
             timers = &w->timers;
         } else {
@@ -204,11 +202,9 @@ BOOL KillTimer(HWND window, UINT_PTR id)
     std::lock_guard lock(t.mutex);
     std::vector<Timer>* timers;
     if (window) {
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = t.find(window);
+        if (!w)
             return FALSE;
-        }
         timers = &w->timers;
     } else {
         auto it = t.thread_timers.find(GetCurrentThreadId());
@@ -269,11 +265,9 @@ BOOL ValidateRect(HWND window, const RECT* rect)
 {
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return FALSE;
-    }
     // A single rectangle stands for the update region: it is validated once
     // the rectangle given covers it.
     RECT covered;
@@ -303,11 +297,9 @@ BOOL UpdateWindow(HWND window)
     {
         WindowTable& t = window_table();
         std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = t.find(window);
+        if (!w)
             return FALSE;
-        }
         due = w->needs_paint && visible_locked(t, w);
     }
     if (due)
@@ -324,11 +316,9 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
     {
         WindowTable& t = window_table();
         std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = t.find(window);
+        if (!w)
             return nullptr;
-        }
         paint->rcPaint = w->needs_paint ? w->update : RECT{};
         erase = w->erase;
         w->needs_paint = false;

@@ -20,11 +20,9 @@ bool window_rect_on_screen(HWND window, RECT* out)
 {
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return false;
-    }
     *out = w->rect;
     if (Window* p = w->parent ? t.get(w->parent) : nullptr) {
         POINT base = t.client_origin(*p);
@@ -42,11 +40,9 @@ bool origin_of(HWND window, POINT* out)
     }
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return false;
-    }
     *out = t.client_origin(*w);
     return true;
 }
@@ -114,11 +110,9 @@ BOOL GetClientRect(HWND window, LPRECT rect)
     }
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return FALSE;
-    }
     RECT client = client_in_window(*w);
     *rect = {0, 0, client.right - client.left, client.bottom - client.top};
     return TRUE;
@@ -172,11 +166,9 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
     bool was_visible;
     {
         std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = t.find(window);
+        if (!w)
             return FALSE;
-        }
         old_rect = w->rect;
         old_client = client_in_window(*w);
         was_visible = (w->style & WS_VISIBLE) != 0;
@@ -266,11 +258,9 @@ BOOL ShowWindow(HWND window, int command)
     RECT normal;
     {
         std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = t.find(window);
+        if (!w)
             return FALSE;
-        }
         was_visible = (w->style & WS_VISIBLE) != 0;
         style = w->style;
         normal = w->normal_rect;

@@ -78,11 +78,9 @@ LRESULT call_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         WindowTable& t = window_table();
         std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = t.find(window);
+        if (!w)
             return 0;
-        }
         proc = w->proc;
     }
     return proc ? proc(window, message, wParam, lParam) : 0;

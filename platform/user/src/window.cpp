@@ -21,6 +21,35 @@ constexpr DWORD error_cannot_find_wnd_class = 1407;
 
 HWND hwnd_of(uint32_t value) { return WindowTable::hwnd_of(value); }
 
+// Reads a value of the window's extra bytes into *old and, given a
+// replacement, writes that in its place; the caller holds the table's lock.
+// The bytes need not be aligned for T.
+template <class T>
+bool exchange_extra(Window& w, int index, T* old, const T* replacement)
+{
+    if (index < 0 || static_cast<size_t>(index) + sizeof(T) > w.extra.size()) {
+        SetLastError(error_invalid_index);
+        return false;
+    }
+    std::memcpy(old, w.extra.data() + index, sizeof(T));
+    if (replacement)
+        std::memcpy(w.extra.data() + index, replacement, sizeof(T));
+    return true;
+}
+
+// The same for a window named by its handle, taking the lock; 0 on failure.
+template <class T>
+T exchange_extra(HWND window, int index, const T* replacement)
+{
+    WindowTable& t = window_table();
+    std::lock_guard lock(t.mutex);
+    Window* w = t.find(window);
+    if (!w)
+        return 0;
+    T old{};
+    return exchange_extra(*w, index, &old, replacement) ? old : T{};
+}
+
 // The default place of an overlapped window, cascading from the work area's
 // corner as Windows does.
 RECT default_rect(int x, int y, int width, int height)
@@ -219,11 +248,9 @@ BOOL DestroyWindow(HWND window)
     bool child;
     {
         std::lock_guard lock(t.mutex);
-        Window* w = t.get(handle);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = t.find(window);
+        if (!w)
             return FALSE;
-        }
         if (w->thread_id != GetCurrentThreadId()) {
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
@@ -286,11 +313,9 @@ DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId)
 {
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return 0;
-    }
     if (processId)
         *processId = static_cast<DWORD>(getpid());
     return w->thread_id;
@@ -300,19 +325,12 @@ LONG_PTR GetWindowLongPtr(HWND window, int index)
 {
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return 0;
-    }
     if (index >= 0) {
-        if (static_cast<size_t>(index) + sizeof(LONG_PTR) > w->extra.size()) {
-            SetLastError(error_invalid_index);
-            return 0;
-        }
-        LONG_PTR value;
-        std::memcpy(&value, w->extra.data() + index, sizeof value);
-        return value;
+        LONG_PTR value = 0;
+        return exchange_extra<LONG_PTR>(*w, index, &value, nullptr) ? value : 0;
     }
     switch (index) {
     case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
@@ -346,21 +364,12 @@ LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value)
         return old;
     }
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return 0;
-    }
     LONG_PTR old = 0;
-    if (index >= 0) {
-        if (static_cast<size_t>(index) + sizeof(LONG_PTR) > w->extra.size()) {
-            SetLastError(error_invalid_index);
-            return 0;
-        }
-        std::memcpy(&old, w->extra.data() + index, sizeof old);
-        std::memcpy(w->extra.data() + index, &value, sizeof value);
-        return old;
-    }
+    if (index >= 0)
+        return exchange_extra(*w, index, &old, &value) ? old : 0;
     switch (index) {
     case GWLP_WNDPROC:
         if (!value) {
@@ -390,45 +399,15 @@ LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value)
 
 LONG GetWindowLong(HWND window, int index)
 {
-    if (index >= 0) {
-        // Four bytes of the extra space, which need not be pointer-aligned.
-        WindowTable& t = window_table();
-        std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return 0;
-        }
-        if (static_cast<size_t>(index) + sizeof(LONG) > w->extra.size()) {
-            SetLastError(error_invalid_index);
-            return 0;
-        }
-        LONG value;
-        std::memcpy(&value, w->extra.data() + index, sizeof value);
-        return value;
-    }
+    if (index >= 0)
+        return exchange_extra<LONG>(window, index, nullptr);
     return static_cast<LONG>(GetWindowLongPtr(window, index));
 }
 
 LONG SetWindowLong(HWND window, int index, LONG value)
 {
-    if (index >= 0) {
-        WindowTable& t = window_table();
-        std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return 0;
-        }
-        if (static_cast<size_t>(index) + sizeof(LONG) > w->extra.size()) {
-            SetLastError(error_invalid_index);
-            return 0;
-        }
-        LONG old;
-        std::memcpy(&old, w->extra.data() + index, sizeof old);
-        std::memcpy(w->extra.data() + index, &value, sizeof value);
-        return old;
-    }
+    if (index >= 0)
+        return exchange_extra<LONG>(window, index, &value);
     LONG_PTR wide = (index == GWL_STYLE || index == GWL_EXSTYLE) ? static_cast<LONG_PTR>(static_cast<DWORD>(value))
                                                                 : static_cast<LONG_PTR>(value);
     return static_cast<LONG>(SetWindowLongPtr(window, index, wide));
@@ -468,11 +447,9 @@ HWND GetParent(HWND window)
 {
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return nullptr;
-    }
     if (w->style & WS_CHILD)
         return hwnd_of(w->parent);
     if (w->style & WS_POPUP)
@@ -522,11 +499,9 @@ HWND GetWindow(HWND window, UINT relation)
 {
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return nullptr;
-    }
     if (relation == GW_CHILD)
         return w->children.empty() ? nullptr : hwnd_of(w->children.front());
     if (relation == GW_OWNER)
@@ -546,11 +521,9 @@ HWND GetDlgItem(HWND dialog, int id)
 {
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(dialog);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(dialog);
+    if (!w)
         return nullptr;
-    }
     for (uint32_t child : w->children) {
         Window* c = t.get(child);
         if (c && static_cast<int>(c->id) == id)
@@ -564,11 +537,9 @@ int GetDlgCtrlID(HWND window)
 {
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
-    Window* w = t.get(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = t.find(window);
+    if (!w)
         return 0;
-    }
     return (w->style & WS_CHILD) ? static_cast<int>(w->id) : 0;
 }
 
@@ -634,11 +605,9 @@ BOOL EnableWindow(HWND window, BOOL enable)
     bool was_disabled;
     {
         std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = t.find(window);
+        if (!w)
             return FALSE;
-        }
         was_disabled = (w->style & WS_DISABLED) != 0;
         if (was_disabled == !enable)
             return was_disabled;

@@ -1,5 +1,7 @@
 #include "window_table.h"
 
+#include "helm/kernel/error.h"
+
 #include <algorithm>
 
 namespace helm::user {
@@ -14,6 +16,14 @@ Window* WindowTable::get(uint32_t handle)
 {
     auto it = windows.find(handle);
     return it == windows.end() ? nullptr : it->second.get();
+}
+
+Window* WindowTable::find(HWND window)
+{
+    Window* w = get(window);
+    if (!w)
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return w;
 }
 
 std::shared_ptr<const WindowClass> WindowTable::find_class(LPCSTR name) const

@@ -75,6 +75,8 @@ public:
     // Under the mutex.
     Window* get(uint32_t handle);
     Window* get(HWND window) { return get(value_of(window)); }
+    // As get, and sets ERROR_INVALID_WINDOW_HANDLE when there is no such window.
+    Window* find(HWND window);
     std::shared_ptr<const WindowClass> find_class(LPCSTR name) const;
     std::vector<uint32_t>& siblings_of(const Window& window);
     // The window's client area origin, in screen coordinates.
