@@ -170,23 +170,36 @@ int64_t steady_us()
         .count();
 }
 
+// Datagrams taken per system call. The kernel queues only a few datagrams
+// per socket (net.unix.max_dgram_qlen, often 10) before senders block, so
+// draining them together wakes a blocked sender once per batch rather
+// than once per message.
+constexpr unsigned receive_batch = 16;
+
 void receive_forever(int fd)
 {
     Fabric& f = fabric();
     // Aligned so handlers may read the payload in place.
-    auto buffer = std::make_unique<std::max_align_t[]>(max_packet / sizeof(std::max_align_t) + 1);
-    auto* bytes = reinterpret_cast<std::byte*>(buffer.get());
+    constexpr size_t slot_words = max_packet / sizeof(std::max_align_t) + 1;
+    auto buffer = std::make_unique<std::max_align_t[]>(slot_words * receive_batch);
+    std::array<iovec, receive_batch> parts{};
+    std::array<mmsghdr, receive_batch> messages{};
+    for (unsigned i = 0; i < receive_batch; ++i) {
+        parts[i] = {buffer.get() + i * slot_words, max_packet};
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+    }
     int64_t last_packet_us = 0;
     for (;;) {
-        // MSG_TRUNC gives the datagram's real length, so an oversized one is
-        // seen as such rather than cut to a plausible size.
-        ssize_t n = ::recv(fd, bytes, max_packet, MSG_TRUNC | MSG_DONTWAIT);
+        // MSG_TRUNC gives each datagram's real length, so an oversized one
+        // is seen as such rather than cut to a plausible size.
+        int n = ::recvmmsg(fd, messages.data(), receive_batch, MSG_TRUNC | MSG_DONTWAIT, nullptr);
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             // Packets come in bursts; polling a little before sleeping saves
             // a wake-up per packet, which costs more than the packet.
             if (steady_us() - last_packet_us < receiver_poll_us)
                 continue;
-            n = ::recv(fd, bytes, max_packet, MSG_TRUNC);
+            n = ::recvmmsg(fd, messages.data(), receive_batch, MSG_TRUNC | MSG_WAITFORONE, nullptr);
         }
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
@@ -194,11 +207,14 @@ void receive_forever(int fd)
             kernel::trace("station: endpoint receive failed: %s\n", std::strerror(errno));
             return;
         }
-        if (dispatch(bytes, static_cast<size_t>(n))) {
-            f.received.fetch_add(1, std::memory_order_relaxed);
-        } else {
-            f.dropped.fetch_add(1, std::memory_order_relaxed);
-            kernel::trace("station: dropped a datagram of %zd bytes\n", n);
+        for (int i = 0; i < n; ++i) {
+            const size_t length = messages[i].msg_len;
+            if (dispatch(static_cast<const std::byte*>(parts[i].iov_base), length)) {
+                f.received.fetch_add(1, std::memory_order_relaxed);
+            } else {
+                f.dropped.fetch_add(1, std::memory_order_relaxed);
+                kernel::trace("station: dropped a datagram of %zu bytes\n", length);
+            }
         }
         last_packet_us = steady_us();
     }
