@@ -360,3 +360,12 @@ TEST_F(WindowTest, FocusMovesWithKillFocusThenSetFocus)
     EXPECT_EQ(GetFocus(), parent) << "a destroyed child's focus goes to its parent";
 }
 }  // namespace
+
+TEST(SysColors, ClassicSchemeAndOutOfRange) {
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(212, 208, 200));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), RGB(10, 36, 106));
+    EXPECT_EQ(GetSysColor(COLOR_MENUBAR), RGB(212, 208, 200));
+    EXPECT_EQ(GetSysColor(-1), 0u);
+    EXPECT_EQ(GetSysColor(31), 0u);
+}
