@@ -22,3 +22,7 @@
 #if __has_include("helm/user/winuser.h")
 #include "helm/user/winuser.h"
 #endif
+
+#if __has_include("helm/com/com.h")
+#include "helm/com/com.h"
+#endif
