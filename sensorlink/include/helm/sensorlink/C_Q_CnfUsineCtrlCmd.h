@@ -52,6 +52,17 @@ public:
     // The two values "IADR" carries after the address for DSP type 5.
     void P_SetUploadExtra(uint32_t first, uint32_t second) { m_extra1 = first; m_extra2 = second; }
 
+    // The model file (the calibration triples and matrices) and the system
+    // file (types, time constants, frequencies, network): sealed INI texts
+    // of the edited settings. Saving gives 0, or -1 when the file cannot be
+    // written. Loading fills the edited settings and gives 0; -1 when the
+    // file cannot be read or its seal does not match, -2 when an entry is
+    // missing or malformed. A failed load changes nothing.
+    int F_SaveFileCnfModele(const std::string& path) const;
+    int F_LoadFileCnfModele(const std::string& path);
+    int F_SaveFileCnfSystem(const std::string& path) const;
+    int F_LoadFileCnfSystem(const std::string& path);
+
     static UINT F_GetUsineStartLoadMsg();
     static UINT F_GetUsineCnfMsg();
     static UINT F_GetLoadProgStateMessage();
