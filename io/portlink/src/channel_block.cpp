@@ -95,6 +95,60 @@ void ChannelBlock::reset(const char* protocol, double msPerCharacter, bool on, D
     h.server_thread_id = serverThreadId;
 }
 
+int ChannelBlock::post(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_view)
+        return 0;
+    const sMMF_HEADER& h = *header();
+    const int32_t listed = h.subscriber_count;
+    const int32_t count = std::clamp<int32_t>(listed, 0, MMF_MAX_SUBSCRIBERS);
+    DWORD ids[MMF_MAX_SUBSCRIBERS];
+    std::memcpy(ids, h.subscribers, sizeof ids);
+    DWORD dead[MMF_MAX_SUBSCRIBERS];
+    int posted = 0, gone = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (ids[i] == 0)
+            continue;
+        if (PostThreadMessage(ids[i], message, wParam, lParam))
+            ++posted;
+        else if (GetLastError() == ERROR_INVALID_THREAD_ID)
+            dead[gone++] = ids[i];
+    }
+    if (gone > 0)
+        remove_subscribers(dead, gone);
+    return posted;
+}
+
+int ChannelBlock::prune_dead_subscribers()
+{
+    if (!m_view)
+        return 0;
+    post(WM_NULL, 0, 0);
+    const int32_t listed = header()->subscriber_count;
+    return std::clamp<int32_t>(listed, 0, MMF_MAX_SUBSCRIBERS);
+}
+
+void ChannelBlock::remove_subscribers(const DWORD* ids, int count)
+{
+    const DWORD result = WaitForSingleObject(m_mutex, MMF_MUTEX_WAIT_MS);
+    if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED)
+        return;
+    sMMF_HEADER& h = *header();
+    const int32_t stored = h.subscriber_count;
+    int32_t listed = std::clamp<int32_t>(stored, 0, MMF_MAX_SUBSCRIBERS);
+    for (int i = 0; i < count; ++i) {
+        for (int32_t j = 0; j < listed; ++j) {
+            if (h.subscribers[j] != ids[i])
+                continue;
+            std::memmove(&h.subscribers[j], &h.subscribers[j + 1], (listed - j - 1) * sizeof(DWORD));
+            h.subscribers[--listed] = 0;
+            break;
+        }
+    }
+    h.subscriber_count = listed;
+    ReleaseMutex(m_mutex);
+}
+
 int64_t RawRingWriter::write(ChannelBlock& block, double timeStampMs, const SYSTEMTIME& localTime, const BYTE* data,
                              uint32_t length)
 {
@@ -144,7 +198,7 @@ void announce_parsed_records(ChannelBlock& block, const DWORD* offsets, int coun
             continue;
         block.record_area()[offset + offsetof(sPARSED_RECORD, port)] = static_cast<BYTE>(port);
         h.last_record_offset = static_cast<int32_t>(offset);
-        post_to_subscribers(h, message, static_cast<WPARAM>(port), static_cast<LPARAM>(offset) + MMF_HEADER_SIZE);
+        block.post(message, static_cast<WPARAM>(port), static_cast<LPARAM>(offset) + MMF_HEADER_SIZE);
     }
 }
 

@@ -28,6 +28,15 @@ public:
     // set again; the subscriber list and the text to send survive.
     void reset(const char* protocol, double msPerCharacter, bool on, DWORD serverThreadId);
 
+    // Posts `message` to each listed subscriber, in list order. A subscriber
+    // whose process has gone (the post fails with ERROR_INVALID_THREAD_ID) is
+    // taken off the list, so a dead client is not posted to for ever nor
+    // counted as subscribed. Returns the posts that succeeded.
+    int post(UINT message, WPARAM wParam, LPARAM lParam);
+    // Takes off the list every subscriber whose process has gone (probed
+    // with WM_NULL) and returns how many are left.
+    int prune_dead_subscribers();
+
     bool valid() const { return m_view != nullptr; }
     int port() const { return m_port; }
     sMMF_HEADER* header() const { return static_cast<sMMF_HEADER*>(m_view); }
@@ -35,6 +44,7 @@ public:
 
 private:
     void set_protocol(const char* protocol);
+    void remove_subscribers(const DWORD* ids, int count);
 
     HANDLE m_mapping = nullptr;
     HANDLE m_mutex = nullptr;

@@ -1,0 +1,344 @@
+#include "serial_channel.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "helm/outside/timestamper.h"
+
+namespace helm::portserver {
+
+using portlink::BlockKind;
+using portlink::channel_messages;
+
+class SerialChannel::Tty : public CTTY {
+public:
+    explicit Tty(SerialChannel* owner) : owner(owner) {}
+    Tty(SerialChannel* owner, BYTE trigger) : CTTY(trigger), owner(owner) {}
+    SerialChannel* const owner;
+};
+
+namespace {
+
+// The message that ends a parse-and-write thread.
+constexpr UINT kEndThread = 2;
+constexpr DWORD kFirstWaitMs = 5000;
+constexpr DWORD kReadBlock = 1024;
+
+void copy_field(char* field, size_t size, const char* text)
+{
+    const size_t length = text ? strnlen(text, size - 1) : 0;
+    if (length)
+        std::memcpy(field, text, length);
+    std::memset(field + length, 0, size - length);
+}
+
+bool unchanged_or(int32_t value, int32_t low, int32_t high)
+{
+    return value == -1 || (value >= low && value <= high);
+}
+
+}  // namespace
+
+SerialChannel::SerialChannel(int port, const sCOM_CONFIG& config, const sPORT_PROTOCOL& protocol, std::FILE* log)
+    : m_port(port), m_log(log)
+{
+    const auto& messages = channel_messages();
+    m_raw_message = messages.raw_serial_data;
+    m_parsed_message = messages.new_parsed_data;
+    m_timeout_message = messages.serial_timeout;
+    m_write_message = messages.write_serial_data;
+
+    m_tty = config.trigger ? std::make_unique<Tty>(this, config.trigger) : std::make_unique<Tty>(this);
+    m_tty->P_setPort(port);
+    m_config = config;
+    m_config.present = 0;
+    m_config.on_off = 0;
+    copy_field(m_protocol.name, sizeof m_protocol.name, protocol.name);
+    copy_field(m_protocol.options, sizeof m_protocol.options, protocol.options);
+    P_UpdateFrame(&m_protocol);
+    apply_line_settings();
+    m_cutter.set_framing(m_protocol);
+
+    if (m_tty->OpenConnection(read_thread) == 1) {
+        m_present = true;
+        m_tty->CloseConnection();
+    }
+    m_config.present = m_present ? 1 : 0;
+    if (m_present && !create_blocks())
+        m_present = false;
+}
+
+SerialChannel::~SerialChannel()
+{
+    if (m_on)
+        close();
+    m_tty.reset();
+    close_blocks();
+}
+
+void SerialChannel::apply_line_settings()
+{
+    m_tty->P_setBaud(static_cast<DWORD>(m_config.baud));
+    m_tty->P_setBit(static_cast<BYTE>(m_config.data_bits));
+    m_tty->P_setParity(static_cast<BYTE>(m_config.parity));
+    m_tty->P_setStop(static_cast<BYTE>(m_config.stop_bits));
+}
+
+bool SerialChannel::create_blocks()
+{
+    m_parse_thread = CreateThread(nullptr, 0, parse_thread, this, 0, &m_parse_thread_id);
+    if (!m_parse_thread)
+        return false;
+    if (!m_parsed.create(m_port, BlockKind::parsed, m_protocol.name) ||
+        !m_raw.create(m_port, BlockKind::raw, m_protocol.name)) {
+        close_blocks();
+        return false;
+    }
+    reset_headers();
+    return true;
+}
+
+void SerialChannel::close_blocks()
+{
+    if (m_parse_thread) {
+        PostThreadMessage(m_parse_thread_id, kEndThread, 0, 0);
+        WaitForSingleObject(m_parse_thread, 5000);
+        CloseHandle(m_parse_thread);
+        m_parse_thread = nullptr;
+    }
+    m_parsed.close();
+    m_raw.close();
+}
+
+void SerialChannel::reset_headers()
+{
+    std::lock_guard lock(m_settings_mutex);
+    const double ms_per_character = m_tty->F_getMsPerChar();
+    m_parsed.reset(m_protocol.name, ms_per_character, m_on, m_parse_thread_id);
+    m_raw.reset(m_protocol.name, ms_per_character, m_on, m_read_thread_id);
+}
+
+int SerialChannel::open()
+{
+    if (!m_present)
+        return 0;
+    m_raw_ring.reset();
+    m_parse_reset = true;
+    const int result = m_tty->OpenConnection(read_thread);
+    if (result == 1) {
+        m_on = true;
+        reset_headers();
+    }
+    return result;
+}
+
+int SerialChannel::close()
+{
+    const int result = m_tty->CloseConnection();
+    if (result == 1) {
+        m_on = false;
+        reset_headers();
+    }
+    return result;
+}
+
+void SerialChannel::configure(const sCOM_CONFIG& changes, const char* protocol, const char* options)
+{
+    {
+        std::lock_guard lock(m_settings_mutex);
+        if (changes.baud != -1)
+            m_config.baud = changes.baud;
+        if (changes.parity != -1)
+            m_config.parity = changes.parity;
+        if (changes.stop_bits != -1)
+            m_config.stop_bits = changes.stop_bits;
+        if (changes.data_bits != -1)
+            m_config.data_bits = changes.data_bits;
+        if (changes.timeout_ms != -1)
+            m_config.timeout_ms = changes.timeout_ms;
+        if (protocol && *protocol)
+            copy_field(m_protocol.name, sizeof m_protocol.name, protocol);
+        copy_field(m_protocol.options, sizeof m_protocol.options, options);
+        P_UpdateFrame(&m_protocol);
+        apply_line_settings();
+        m_framing_changed = true;
+    }
+    reset_headers();
+}
+
+bool configuration_is_valid(const sCOM_CONFIG& changes)
+{
+    return (changes.baud == -1 || changes.baud > 0) && unchanged_or(changes.parity, NOPARITY, SPACEPARITY) &&
+           unchanged_or(changes.stop_bits, ONESTOPBIT, TWOSTOPBITS) && unchanged_or(changes.data_bits, 5, 8);
+}
+
+int SerialChannel::write_text_to_send()
+{
+    if (!m_on || !m_parsed.valid())
+        return -1;
+    char text[MMF_TEXT_TO_SEND_SIZE];
+    const char* area = m_parsed.header()->text_to_send;
+    const size_t length = strnlen(area, MMF_TEXT_TO_SEND_SIZE - 1);
+    std::memcpy(text, area, length);
+    text[length] = '\0';
+    if (length == 0)
+        return 0;
+    return m_tty->WriteCom(text, static_cast<int>(length));
+}
+
+sCOM_CONFIG SerialChannel::config() const
+{
+    std::lock_guard lock(m_settings_mutex);
+    sCOM_CONFIG config = m_config;
+    config.on_off = m_on ? 1 : 0;
+    return config;
+}
+
+sPORT_PROTOCOL SerialChannel::protocol() const
+{
+    std::lock_guard lock(m_settings_mutex);
+    return m_protocol;
+}
+
+DWORD WINAPI SerialChannel::read_thread(LPVOID tty)
+{
+    auto* self = static_cast<Tty*>(tty);
+    return self->owner->run_read(*self);
+}
+
+DWORD SerialChannel::run_read(CTTY& tty)
+{
+    m_read_thread_id = GetCurrentThreadId();
+    // The character time counts the parity bit only when there is parity.
+    const double ms_per_character = tty.F_getMsPerChar();
+    const HANDLE port = tty.F_getHandle();
+    const DWORD mask = tty.F_getEventMask();
+    if (!SetCommMask(port, mask))
+        return 2;
+    tty.Purge();
+    SetEvent(tty.F_getStartedEvent());
+
+    bool first = true;
+    BYTE buffer[kReadBlock];
+    while (tty.F_isConnected()) {
+        DWORD events = 0;
+        const BOOL waited = WaitCommEvent(port, &events, nullptr);
+        const DWORD tick = F_GetTickCountEx();
+        SYSTEMTIME local_time;
+        GetLocalTime(&local_time);
+        if (WaitForSingleObject(tty.F_getStopEvent(), 0) == WAIT_OBJECT_0)
+            return GetLastError();
+        if (!waited) {
+            if (GetLastError() == ERROR_OPERATION_ABORTED || !tty.F_isConnected())
+                break;
+            continue;
+        }
+        if ((events & mask) != mask)
+            continue;
+        const int length = tty.ReadCommBlock(reinterpret_cast<char*>(buffer), kReadBlock);
+        if (length < 0)
+            break;
+        if (length == 0)
+            continue;
+        if (first) {
+            // What was on the line when the port opened may be the tail
+            // of a sentence: the first block is not kept.
+            first = false;
+            continue;
+        }
+        const double stamp = static_cast<double>(tick) - length * ms_per_character;
+        const int64_t at = m_raw_ring.write(m_raw, stamp, local_time, buffer, static_cast<uint32_t>(length));
+        if (at < 0)
+            continue;
+        PostThreadMessage(m_parse_thread_id, m_raw_message, static_cast<WPARAM>(at), 0);
+        m_raw.post(m_raw_message, static_cast<WPARAM>(m_port), static_cast<LPARAM>(at) + MMF_HEADER_SIZE);
+    }
+    return 0;
+}
+
+DWORD WINAPI SerialChannel::parse_thread(LPVOID self)
+{
+    static_cast<SerialChannel*>(self)->run_parse();
+    return 0;
+}
+
+void SerialChannel::run_parse()
+{
+    DWORD wait = kFirstWaitMs;
+    for (;;) {
+        const DWORD result = MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_POSTMESSAGE);
+        int32_t timeout;
+        {
+            std::lock_guard lock(m_settings_mutex);
+            timeout = m_config.timeout_ms;
+        }
+        // A time-out of 0 or less means the port is never reported quiet.
+        wait = timeout > 0 ? static_cast<DWORD>(timeout) : INFINITE;
+        if (result == WAIT_TIMEOUT) {
+            if (m_on) {
+                m_raw.post(m_timeout_message, static_cast<WPARAM>(m_port), 0);
+                m_parsed.post(m_timeout_message, static_cast<WPARAM>(m_port), 0);
+            }
+            continue;
+        }
+        MSG msg;
+        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == kEndThread)
+                return;
+            if (msg.message == m_raw_message)
+                on_raw_record(static_cast<DWORD>(msg.wParam));
+            else if (msg.message == m_write_message)
+                write_text_to_send();
+        }
+    }
+}
+
+void SerialChannel::on_raw_record(DWORD offset)
+{
+    if (!m_raw.valid() || !m_parsed.valid() || offset > MMF_RECORD_AREA_SIZE - RAW_RECORD_HEAD_SIZE)
+        return;
+    sRAW_RECORD head;
+    const BYTE* record = m_raw.record_area() + offset;
+    std::memcpy(&head, record, sizeof head);
+    if (head.length > MMF_RECORD_AREA_SIZE - RAW_RECORD_HEAD_SIZE - offset)
+        return;
+    if (m_parse_reset.exchange(false)) {
+        m_cutter.reset();
+        m_parsed_next = 0;
+        m_context = {};
+    }
+    if (m_framing_changed.exchange(false)) {
+        std::lock_guard lock(m_settings_mutex);
+        m_cutter.set_framing(m_protocol);
+    }
+    const double ms_per_character = m_raw.header()->ms_per_character;
+    m_cutter.feed(record + RAW_RECORD_HEAD_SIZE, head.length, head.time_stamp_ms, head.local_time, ms_per_character,
+                  [this](const char* frame, uint32_t length, double timeMs, const SYSTEMTIME&) {
+                      parse_frame(frame, length, timeMs);
+                  });
+}
+
+void SerialChannel::parse_frame(const char* frame, uint32_t length, double timeMs)
+{
+    char name[MMF_PROTOCOL_NAME_SIZE], options[sizeof m_protocol.options];
+    {
+        std::lock_guard lock(m_settings_mutex);
+        std::memcpy(name, m_protocol.name, sizeof name);
+        std::memcpy(options, m_protocol.options, sizeof options);
+    }
+    name[sizeof name - 1] = '\0';
+    options[sizeof options - 1] = '\0';
+    const DWORD stamp = static_cast<DWORD>(static_cast<int64_t>(std::llround(timeMs)));
+    if (m_log)
+        std::fprintf(m_log, "P=%d,T=%d,%.*s\r\n", m_port, static_cast<int>(stamp), static_cast<int>(length), frame);
+    DWORD offsets[PARSE_MAX_RECORDS] = {m_parsed_next};
+    int count = 0, bytes = 0;
+    if (F_ParseStringInMemory(frame, length, name, options, stamp, m_parsed.record_area(), offsets, &count,
+                              MMF_RECORD_AREA_SIZE, &bytes, &m_context, nullptr) < 0 ||
+        count <= 0)
+        return;
+    portlink::announce_parsed_records(m_parsed, offsets, count);
+    m_parsed_next = offsets[0] + static_cast<DWORD>(bytes);
+}
+
+}  // namespace helm::portserver

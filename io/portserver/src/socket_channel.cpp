@@ -1,0 +1,324 @@
+#include "socket_channel.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "helm/outside/timestamper.h"
+
+namespace helm::portserver {
+
+using portlink::BlockKind;
+using portlink::channel_messages;
+
+namespace {
+
+constexpr UINT kEndThread = 2;
+constexpr DWORD kReceiveWaitMs = 200;
+constexpr int kReceiveBlock = 1024;
+
+void copy_field(char* field, size_t size, const char* text)
+{
+    const size_t length = text ? strnlen(text, size - 1) : 0;
+    if (length)
+        std::memcpy(field, text, length);
+    std::memset(field + length, 0, size - length);
+}
+
+net::Endpoint endpoint(const sSOCK_CONFIG& config)
+{
+    const BYTE* a = config.ip_address;
+    return {static_cast<uint32_t>(a[0]) << 24 | static_cast<uint32_t>(a[1]) << 16 |
+                static_cast<uint32_t>(a[2]) << 8 | a[3],
+            static_cast<uint16_t>(config.ip_port)};
+}
+
+}  // namespace
+
+SocketChannel::SocketChannel(int socket, const sSOCK_CONFIG& config, const sPORT_PROTOCOL& protocol, std::FILE* log)
+    : m_socket(socket), m_log(log), m_config(config)
+{
+    m_raw_message = channel_messages().raw_serial_data;
+    m_config.on_off = 0;
+    copy_field(m_protocol.name, sizeof m_protocol.name, protocol.name);
+    copy_field(m_protocol.options, sizeof m_protocol.options, protocol.options);
+    P_UpdateFrame(&m_protocol);
+    m_cutter.set_framing(m_protocol);
+    m_processing_thread = CreateThread(nullptr, 0, processing_thread, this, 0, &m_processing_thread_id);
+    if (!m_processing_thread || !m_parsed.create(port(), BlockKind::parsed, m_protocol.name) ||
+        !m_raw.create(port(), BlockKind::raw, m_protocol.name)) {
+        m_parsed.close();
+        m_raw.close();
+        return;
+    }
+    reset_headers();
+}
+
+SocketChannel::~SocketChannel()
+{
+    close();
+    if (m_processing_thread) {
+        PostThreadMessage(m_processing_thread_id, kEndThread, 0, 0);
+        WaitForSingleObject(m_processing_thread, 5000);
+        CloseHandle(m_processing_thread);
+    }
+}
+
+void SocketChannel::reset_headers()
+{
+    std::lock_guard lock(m_settings_mutex);
+    m_parsed.reset(m_protocol.name, 0, m_on, m_processing_thread_id);
+    m_raw.reset(m_protocol.name, 0, m_on, 0);
+}
+
+int SocketChannel::open()
+{
+    if (!present())
+        return 0;
+    if (m_on)
+        return 1;
+    const sSOCK_CONFIG config = this->config();
+    bool ok = false;
+    {
+        std::lock_guard lock(m_net_mutex);
+        switch (config.connection_mode) {
+        case SOCK_MODE_TCP_SERVER:
+            m_server = std::make_unique<net::TcpServer>();
+            ok = m_server->listen({net::kAnyAddress, static_cast<uint16_t>(config.ip_port)});
+            break;
+        case SOCK_MODE_TCP_CLIENT:
+            m_client = std::make_unique<net::TcpClient>();
+            m_client->connect(endpoint(config), 200);
+            ok = true;
+            break;
+        case SOCK_MODE_UDP_PEER:
+            m_udp = std::make_unique<net::UdpPeer>();
+            ok = m_udp->open({net::kAnyAddress, static_cast<uint16_t>(config.ip_port)}, endpoint(config));
+            break;
+        case SOCK_MODE_UDP_BROADCAST: {
+            auto broadcast = std::make_unique<net::UdpBroadcast>();
+            ok = broadcast->open({net::kAnyAddress, static_cast<uint16_t>(config.ip_port)}, endpoint(config));
+            m_udp = std::move(broadcast);
+            break;
+        }
+        default:
+            break;
+        }
+        if (!ok) {
+            m_server.reset();
+            m_client.reset();
+            m_udp.reset();
+            return 0;
+        }
+    }
+    m_raw_ring.reset();
+    m_parse_reset = true;
+    m_stop = false;
+    m_raw_thread = CreateThread(nullptr, 0, raw_thread, this, 0, nullptr);
+    if (!m_raw_thread) {
+        std::lock_guard lock(m_net_mutex);
+        m_server.reset();
+        m_client.reset();
+        m_udp.reset();
+        return 0;
+    }
+    m_on = true;
+    reset_headers();
+    return 1;
+}
+
+int SocketChannel::close()
+{
+    if (!m_raw_thread)
+        return 1;
+    m_stop = true;
+    wake();
+    WaitForSingleObject(m_raw_thread, INFINITE);
+    CloseHandle(m_raw_thread);
+    m_raw_thread = nullptr;
+    {
+        std::lock_guard lock(m_net_mutex);
+        m_server.reset();
+        m_client.reset();
+        m_udp.reset();
+    }
+    m_on = false;
+    reset_headers();
+    return 1;
+}
+
+void SocketChannel::configure(const sSOCK_CONFIG& config, const char* protocol)
+{
+    const bool was_on = m_on;
+    if (was_on)
+        close();
+    {
+        std::lock_guard lock(m_settings_mutex);
+        const int32_t on_off = m_config.on_off;
+        m_config = config;
+        m_config.on_off = on_off;
+        if (protocol && *protocol)
+            copy_field(m_protocol.name, sizeof m_protocol.name, protocol);
+        P_UpdateFrame(&m_protocol);
+        m_framing_changed = true;
+    }
+    reset_headers();
+    if (was_on)
+        open();
+}
+
+int SocketChannel::write_text_to_send()
+{
+    if (!m_on || !m_raw.valid())
+        return -1;
+    char text[MMF_TEXT_TO_SEND_SIZE];
+    const char* area = m_raw.header()->text_to_send;
+    const size_t length = strnlen(area, MMF_TEXT_TO_SEND_SIZE - 1);
+    std::memcpy(text, area, length);
+    if (length == 0)
+        return 0;
+    const int size = static_cast<int>(length);
+    std::lock_guard lock(m_net_mutex);
+    if (m_server)
+        return m_server->send_to_all(text, size) > 0 ? size : -1;
+    if (m_client)
+        return m_client->send(text, size);
+    if (m_udp)
+        return m_udp->send(text, size);
+    return -1;
+}
+
+sSOCK_CONFIG SocketChannel::config() const
+{
+    std::lock_guard lock(m_settings_mutex);
+    sSOCK_CONFIG config = m_config;
+    config.on_off = m_on ? 1 : 0;
+    return config;
+}
+
+sPORT_PROTOCOL SocketChannel::protocol() const
+{
+    std::lock_guard lock(m_settings_mutex);
+    return m_protocol;
+}
+
+// The socket objects live until close(), which stops this thread first, so
+// they are used here without the lock.
+int SocketChannel::receive(char* buffer, int size)
+{
+    if (m_server)
+        return m_server->receive(buffer, size, kReceiveWaitMs);
+    if (m_client)
+        return m_client->receive(buffer, size, kReceiveWaitMs);
+    if (m_udp)
+        return m_udp->receive(buffer, size, kReceiveWaitMs);
+    return -1;
+}
+
+void SocketChannel::wake()
+{
+    std::lock_guard lock(m_net_mutex);
+    if (m_server)
+        m_server->wake();
+    if (m_client)
+        m_client->wake();
+    if (m_udp)
+        m_udp->wake();
+}
+
+DWORD WINAPI SocketChannel::raw_thread(LPVOID self)
+{
+    static_cast<SocketChannel*>(self)->run_raw();
+    return 0;
+}
+
+void SocketChannel::run_raw()
+{
+    char buffer[kReceiveBlock];
+    while (!m_stop) {
+        const int length = receive(buffer, sizeof buffer);
+        if (m_stop)
+            break;
+        if (length <= 0) {
+            if (length < 0)
+                Sleep(10);  // a dropped connection: the client reconnects by itself
+            continue;
+        }
+        const DWORD tick = F_GetTickCountEx();
+        SYSTEMTIME local_time;
+        GetLocalTime(&local_time);
+        const int64_t at = m_raw_ring.write(m_raw, static_cast<double>(tick), local_time,
+                                            reinterpret_cast<const BYTE*>(buffer), static_cast<uint32_t>(length));
+        if (at < 0)
+            continue;
+        const LPARAM offset = static_cast<LPARAM>(at) + MMF_HEADER_SIZE;
+        PostThreadMessage(m_processing_thread_id, m_raw_message, static_cast<WPARAM>(offset), 0);
+        m_raw.post(m_raw_message, static_cast<WPARAM>(port()), offset);
+    }
+}
+
+DWORD WINAPI SocketChannel::processing_thread(LPVOID self)
+{
+    static_cast<SocketChannel*>(self)->run_processing();
+    return 0;
+}
+
+void SocketChannel::run_processing()
+{
+    MSG msg;
+    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == kEndThread)
+            return;
+        if (msg.message == m_raw_message && msg.wParam >= MMF_HEADER_SIZE)
+            on_raw_record(static_cast<DWORD>(msg.wParam - MMF_HEADER_SIZE));
+    }
+}
+
+void SocketChannel::on_raw_record(DWORD offset)
+{
+    if (!present() || offset > MMF_RECORD_AREA_SIZE - RAW_RECORD_HEAD_SIZE)
+        return;
+    sRAW_RECORD head;
+    const BYTE* record = m_raw.record_area() + offset;
+    std::memcpy(&head, record, sizeof head);
+    if (head.length > MMF_RECORD_AREA_SIZE - RAW_RECORD_HEAD_SIZE - offset)
+        return;
+    if (m_parse_reset.exchange(false)) {
+        m_cutter.reset();
+        m_parsed_next = 0;
+        m_context = {};
+    }
+    if (m_framing_changed.exchange(false)) {
+        std::lock_guard lock(m_settings_mutex);
+        m_cutter.set_framing(m_protocol);
+    }
+    // A socket block arrives whole: every frame of it takes its time.
+    m_cutter.feed(record + RAW_RECORD_HEAD_SIZE, head.length, head.time_stamp_ms, head.local_time, 0,
+                  [this](const char* frame, uint32_t length, double timeMs, const SYSTEMTIME&) {
+                      parse_frame(frame, length, timeMs);
+                  });
+}
+
+void SocketChannel::parse_frame(const char* frame, uint32_t length, double timeMs)
+{
+    char name[MMF_PROTOCOL_NAME_SIZE], options[sizeof m_protocol.options];
+    {
+        std::lock_guard lock(m_settings_mutex);
+        std::memcpy(name, m_protocol.name, sizeof name);
+        std::memcpy(options, m_protocol.options, sizeof options);
+    }
+    name[sizeof name - 1] = '\0';
+    options[sizeof options - 1] = '\0';
+    const DWORD stamp = static_cast<DWORD>(static_cast<int64_t>(std::llround(timeMs)));
+    if (m_log)
+        std::fprintf(m_log, "P=%d,T=%d,%.*s\r\n", port(), static_cast<int>(stamp), static_cast<int>(length), frame);
+    DWORD offsets[PARSE_MAX_RECORDS] = {m_parsed_next};
+    int count = 0, bytes = 0;
+    if (F_ParseStringInMemory(frame, length, name, options, stamp, m_parsed.record_area(), offsets, &count,
+                              MMF_RECORD_AREA_SIZE, &bytes, &m_context, nullptr) < 0 ||
+        count <= 0)
+        return;
+    portlink::announce_parsed_records(m_parsed, offsets, count);
+    m_parsed_next = offsets[0] + static_cast<DWORD>(bytes);
+}
+
+}  // namespace helm::portserver
