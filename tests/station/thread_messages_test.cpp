@@ -82,6 +82,11 @@ HELM_TEST_CHILD(idle_with_ended_worker)
     HANDLE thread = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, &worker);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
+    // The handle is signalled when the thread function returns; the Linux
+    // task goes a moment later, and until then the thread still looks alive.
+    const std::string task = "/proc/self/task/" + std::to_string(worker);
+    for (int i = 0; i < 5000 && access(task.c_str(), F_OK) == 0; ++i)
+        Sleep(1);
     publish(args.at(0), std::to_string(GetCurrentThreadId()) + " " + std::to_string(worker));
     MSG msg{};
     return get_message_within(msg, 30000) && msg.message == WM_QUIT ? 0 : 20;
