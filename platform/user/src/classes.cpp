@@ -117,6 +117,7 @@ BOOL GetClassInfoEx(HINSTANCE, LPCSTR className, LPWNDCLASSEX out)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    register_system_classes();
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
     auto c = t.find_class(className);

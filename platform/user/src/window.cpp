@@ -125,6 +125,7 @@ void destroy_tree(uint32_t handle)
 HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                     int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param)
 {
+    register_system_classes();
     WindowTable& t = window_table();
     auto w = std::make_shared<Window>();
     {
