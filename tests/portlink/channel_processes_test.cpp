@@ -25,10 +25,11 @@ constexpr int kFrames = 1500;      // about 96 KB of parsed records: both rings 
 constexpr int kBatch = 100;        // records the writer sends before it waits for the reader
 constexpr UINT kReaderDone = WM_USER + 1;
 
+// A sensor answer: the NMEA switch keeps it as a raw text record.
 std::string frame_text(int i)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "$HEHDT,%d.5,T*00\r\n", i);
+    std::snprintf(text, sizeof text, "$PVRNK,TEXT__,%d.5*00\r\n", i);
     return text;
 }
 

@@ -213,9 +213,9 @@ TEST_F(RingTest, RawTextSizesAndThePathsThatTakeIt)
         {34, "Ribo", "", 64},
         {35, "Ribo", "", 65},
         {0, "unknown", nullptr, 64},
-        {40, "TRITECH", nullptr, 70},          // a decoder row without its decoder yet
-        {40, "Morvella", nullptr, 70},
-        {40, "MS1000", nullptr, 70},
+        {40, "RAP", nullptr, 70},              // framing but no decoder
+        {40, "Trackpoint", "NOPARSING", 70},
+        {40, "MS1000", "NOPARSING", 70},
         {1023, "ENERTEST", nullptr, 1053},
     };
     for (const Row& row : table) {
@@ -287,10 +287,10 @@ TEST_F(RingTest, NmeaSwitchWantsADollarOrAnEndOfLine)
         const char* frame;
         int result;
     } table[] = {
-        {"$GPGGA,1,2*00\r\n", PARSE_OK},
-        {"$GPGGA,1,2", PARSE_OK},
-        {"GPGGA,1,2\r\n", PARSE_OK},
-        {"GPGGA,1,2", PARSE_MALFORMED},
+        {"$GPXTE,1,2*00\r\n", PARSE_OK},
+        {"$GPXTE,1,2", PARSE_OK},
+        {"GPXTE,1,2\r\n", PARSE_OK},
+        {"GPXTE,1,2", PARSE_MALFORMED},
         {"", PARSE_MALFORMED},
     };
     for (const char* protocol : {"NMEA0183", "KERRO", "TALVOR Standard", "Time(ZDA)"}) {
@@ -298,12 +298,12 @@ TEST_F(RingTest, NmeaSwitchWantsADollarOrAnEndOfLine)
             EXPECT_EQ(parse(row.frame, protocol, nullptr), row.result) << protocol << ": " << row.frame;
             EXPECT_EQ(m_count, row.result == PARSE_OK ? 1 : 0);
             if (row.result == PARSE_OK) {
-                EXPECT_EQ(record(0)[2], REC_RAW_TEXT);  // no sentence decoder yet
+                EXPECT_EQ(record(0)[2], REC_RAW_TEXT);  // a sentence without a decoder
             }
         }
     }
     // The same frame under a protocol without the switch is kept.
-    EXPECT_EQ(parse("GPGGA,1,2", "TRITECH", nullptr), PARSE_OK);
+    EXPECT_EQ(parse("GPXTE,1,2", "Ribo", nullptr), PARSE_OK);
 }
 
 TEST_F(RingTest, EachCallFollowsItsOwnNameAndOptions)
@@ -315,8 +315,8 @@ TEST_F(RingTest, EachCallFollowsItsOwnNameAndOptions)
         const char* options;
         int result;
     } table[] = {
-        {"TRITECH", nullptr, PARSE_OK},   {"NMEA0183", nullptr, PARSE_MALFORMED},
-        {"TRITECH", nullptr, PARSE_OK},   {"NMEA0183", "NOPARSING", PARSE_OK},
+        {"Ribo", nullptr, PARSE_OK},      {"NMEA0183", nullptr, PARSE_MALFORMED},
+        {"Ribo", nullptr, PARSE_OK},      {"NMEA0183", "NOPARSING", PARSE_OK},
         {"NMEA0183", "", PARSE_MALFORMED}, {"NMEA0183", "NOPARSING", PARSE_OK},
         {"NMEA018", nullptr, PARSE_OK},   {"NMEA0183 ", nullptr, PARSE_MALFORMED},
     };
@@ -356,8 +356,13 @@ TEST(BufferVariant, NoDecoderMeansNothingToFill)
 {
     sPARSED_DATA data{};
     for (const ProtocolRule& rule : protocol_rules()) {
+        if (rule.action == RuleAction::decoder)
+            continue;
         const std::string name(rule.words[0]);
-        EXPECT_EQ(F_ParseString("$GPGGA,1*00\r\n", 13, name.c_str(), nullptr, &data, 1, nullptr), PARSE_MALFORMED)
+        const bool in_options = rule.place == WordPlace::options;
+        EXPECT_EQ(F_ParseString("$GPXTE,1*00\r\n", 13, in_options ? "NMEA0183" : name.c_str(),
+                                in_options ? name.c_str() : nullptr, &data, 1, nullptr),
+                  PARSE_MALFORMED)
             << name;
     }
     EXPECT_EQ(F_ParseString("x", 1, "NMEA0183", nullptr, nullptr, 1, nullptr), PARSE_BAD_ARGUMENT);

@@ -445,20 +445,10 @@ CString& CString::TrimRight(LPCSTR chars)
     return *this;
 }
 
-void CString::Format(LPCSTR format, ...)
+void CString::format_c(LPCSTR format, ...)
 {
     va_list args;
     va_start(args, format);
-    FormatV(format, args);
-    va_end(args);
-}
-
-void CString::Format(UINT formatId, ...)
-{
-    CString format;
-    format.LoadString(formatId);
-    va_list args;
-    va_start(args, formatId);
     FormatV(format, args);
     va_end(args);
 }
@@ -468,7 +458,7 @@ void CString::FormatV(LPCSTR format, va_list args)
     m_data = helm::afx::format_windows(format, args);
 }
 
-void CString::AppendFormat(LPCSTR format, ...)
+void CString::append_format_c(LPCSTR format, ...)
 {
     va_list args;
     va_start(args, format);

@@ -34,6 +34,19 @@ TEST(CStringFormat, WindowsSizePrefixesMeanWhatTheyMeantThere)
     EXPECT_EQ(formatted("100%"), "100");
 }
 
+TEST(CStringFormat, ACStringArgumentStandsForItsText)
+{
+    CString name("COM3"), out;
+    out.Format("%s=%d", name, 4);
+    EXPECT_EQ(out, "COM3=4");
+    out.AppendFormat(" [%s]", CString("x"));
+    EXPECT_EQ(out, "COM3=4 [x]");
+    char buffer[8] = "buf";
+    float half = 0.5f;
+    out.Format("%s %.1f", buffer, half);
+    EXPECT_EQ(out, "buf 0.5");
+}
+
 TEST(CStringFormat, LongResultsAndAppend)
 {
     CString s;

@@ -19,6 +19,15 @@
 #include "helm/station/atoms.h"
 #endif
 
+#if __has_include("helm/gdi/wingdi.h")
+#include "helm/gdi/wingdi.h"
+#include "helm/gdi/gdiplus.h"
+#endif
+
 #if __has_include("helm/user/winuser.h")
 #include "helm/user/winuser.h"
+#endif
+
+#if __has_include("helm/com/com.h")
+#include "helm/com/com.h"
 #endif

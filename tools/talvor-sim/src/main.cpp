@@ -1,8 +1,13 @@
 // talvor-sim: a Talvor on a pseudo-terminal or a TCP port.
 //
-//   talvor-sim [--model TALV3|TALV4] [--period MS] [--pty | --tcp PORT]
+//   talvor-sim [--model TALV3|TALV4 | --ins CODE | --factory DSP]
+//              [--period MS] [--pty | --tcp PORT]
 //              [--asleep] [--drop N] [--delay MS] [--bad-checksum N]
 //              [--garbage] [--overlong N] [--seconds S]
+//
+// --ins plays an inertial system of the five-letter code (QUIL7, SELVO...)
+// and --factory the sensor in factory mode with that DSP type; both take
+// --period, --asleep (inertial) and --drop (inertial).
 //
 // With --pty it prints the terminal's path on its first line of output;
 // with --tcp (the default, port 8110) it serves one client at a time.
@@ -18,8 +23,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "talvor_sim/factory_simulator.h"
+#include "talvor_sim/ins_simulator.h"
 #include "talvor_sim/simulator.h"
 
 namespace {
@@ -40,7 +49,8 @@ uint32_t now_ms()
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: talvor-sim [--model TALV3|TALV4] [--period MS] [--pty | --tcp PORT] [--asleep]\n"
+                 "usage: talvor-sim [--model TALV3|TALV4 | --ins CODE | --factory DSP] [--period MS]\n"
+                 "                  [--pty | --tcp PORT] [--asleep]\n"
                  "                  [--drop N] [--delay MS] [--bad-checksum N] [--garbage] [--overlong N]\n"
                  "                  [--seconds S]\n");
     return 2;
@@ -115,6 +125,8 @@ int main(int argc, char** argv)
     talvor_sim::Model model = talvor_sim::Model::Talvor4;
     long period = 100, port = 8110, drop = 0, delay = 0, bad = 0, overlong = 0, seconds = 0;
     bool use_pty = false, asleep = false, garbage = false;
+    std::string ins_code;
+    long factory_dsp = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -125,6 +137,9 @@ int main(int argc, char** argv)
                 model = talvor_sim::Model::Talvor3;
             else if (m != "TALV4")
                 return usage();
+        } else if (arg == "--ins" && next != nullptr && std::strlen(next) == 5) {
+            ins_code = argv[++i];
+        } else if (arg == "--factory" && number(0, 65535, &factory_dsp)) {
         } else if (arg == "--pty") {
             use_pty = true;
         } else if (arg == "--asleep") {
@@ -150,6 +165,25 @@ int main(int argc, char** argv)
     sim.corrupt_next_checksums(static_cast<int>(bad));
     sim.set_garbage_between_sentences(garbage);
     sim.overlong_line_before_next(static_cast<int>(overlong));
+    // The player on the link: the Talvor, an inertial system or the factory mode.
+    std::function<void(std::string_view, uint32_t)> receive = [&](std::string_view b, uint32_t t) { sim.receive(b, t); };
+    std::function<void(uint32_t)> advance = [&](uint32_t t) { sim.advance(t); };
+    std::function<std::string()> take_output = [&] { return sim.take_output(); };
+    std::unique_ptr<talvor_sim::InertialSimulator> ins;
+    std::unique_ptr<talvor_sim::FactorySimulator> factory;
+    if (!ins_code.empty()) {
+        ins = std::make_unique<talvor_sim::InertialSimulator>(ins_code, static_cast<uint32_t>(period));
+        ins->set_asleep(asleep);
+        ins->drop_next_answers(static_cast<int>(drop));
+        receive = [&](std::string_view b, uint32_t t) { ins->receive(b, t); };
+        advance = [&](uint32_t t) { ins->advance(t); };
+        take_output = [&] { return ins->take_output(); };
+    } else if (factory_dsp >= 0) {
+        factory = std::make_unique<talvor_sim::FactorySimulator>(static_cast<int>(factory_dsp));
+        receive = [&](std::string_view b, uint32_t) { factory->receive(b); };
+        advance = [](uint32_t) {};
+        take_output = [&] { return factory->take_output(); };
+    }
 
     const int listener = use_pty ? -1 : open_listener(static_cast<int>(port));
     int link = use_pty ? open_pty() : -1;
@@ -176,15 +210,15 @@ int main(int argc, char** argv)
         if (fds[0].revents & POLLIN) {
             const ssize_t n = read(link, buffer, sizeof buffer);
             if (n > 0) {
-                sim.receive(std::string_view(buffer, static_cast<std::size_t>(n)), now_ms());
+                receive(std::string_view(buffer, static_cast<std::size_t>(n)), now_ms());
             } else if (!use_pty) {
                 close(link);
                 link = -1;
                 continue;
             }
         }
-        sim.advance(now_ms());
-        const std::string out = sim.take_output();
+        advance(now_ms());
+        const std::string out = take_output();
         if (!out.empty() && !write_all(link, out) && !use_pty) {
             close(link);
             link = -1;

@@ -102,6 +102,177 @@ struct sPORT_PROTOCOL {
     int32_t binary;              // 1: binary protocol
 };
 
+// ---- Bodies of the decoded kinds -----------------------------------------------
+//
+// Each decoded record is its head and one of the bodies below. Bit n of the
+// head's change and valid masks belongs to the body field marked "bit n".
+// A field whose valid bit is clear holds nothing to use: in the ring it is
+// 0; in F_ParseString's slots it keeps the value of an earlier frame.
+// Angles are degrees, lengths metres, times UTC, unless a field says so.
+
+// Kind 20 (128 bytes in the ring).
+struct sPOSITION_RECORD {
+    sPARSED_RECORD head;
+    double utc_time_s;            // bit 0: seconds since midnight
+    double latitude_deg;          // bit 1: north positive
+    double longitude_deg;         // bit 2: east positive
+    int32_t fix_quality;          // bit 3: GGA quality (0 no fix, 1 GPS, 2 DGPS, 4 RTK...)
+    int32_t satellites;           // bit 4: in use
+    double hdop;                  // bit 5
+    double altitude_m;            // bit 6: above mean sea level
+    double geoid_separation_m;    // bit 7
+    double differential_age_s;    // bit 8
+    int32_t differential_station; // bit 9
+    int32_t date;                 // bit 10: yyyymmdd
+    char status;                  // bit 11: 'A' data valid, 'V' warning
+    char mode;                    // bit 12: mode indicator (A, D, E, N...)
+};
+enum : uint32_t {
+    POS_UTC_TIME, POS_LATITUDE, POS_LONGITUDE, POS_FIX_QUALITY, POS_SATELLITES, POS_HDOP, POS_ALTITUDE,
+    POS_GEOID_SEPARATION, POS_DIFFERENTIAL_AGE, POS_DIFFERENTIAL_STATION, POS_DATE, POS_STATUS, POS_MODE,
+};
+
+// Kind 23 (64 bytes).
+struct sHEADING_SPEED_RECORD {
+    sPARSED_RECORD head;
+    float heading_true_deg;        // bit 0
+    float heading_magnetic_deg;    // bit 1
+    float course_true_deg;         // bit 2: over ground
+    float course_magnetic_deg;     // bit 3
+    float speed_knots;             // bit 4: over ground
+    float speed_kmh;               // bit 5
+    float magnetic_variation_deg;  // bit 6: east positive
+    char mode;                     // bit 7: mode indicator
+};
+enum : uint32_t {
+    HS_HEADING_TRUE, HS_HEADING_MAGNETIC, HS_COURSE_TRUE, HS_COURSE_MAGNETIC, HS_SPEED_KNOTS, HS_SPEED_KMH,
+    HS_MAGNETIC_VARIATION, HS_MODE,
+};
+
+// Kind 3 (128 bytes).
+struct sATTITUDE_RECORD {
+    sPARSED_RECORD head;
+    double roll_deg;                  // bit 0: as the sensor sends it (port up positive for TSS1 and Simrad)
+    double pitch_deg;                 // bit 1: bow up positive
+    double heave_m;                   // bit 2: up positive
+    double heading_deg;               // bit 3: true
+    double horizontal_acceleration;   // bit 4: m/s2
+    double vertical_acceleration;     // bit 5: m/s2
+    int32_t status;                   // bit 6: the sensor's own status (letter, byte or header)
+};
+enum : uint32_t { ATT_ROLL, ATT_PITCH, ATT_HEAVE, ATT_HEADING, ATT_HORIZONTAL_ACCELERATION,
+                  ATT_VERTICAL_ACCELERATION, ATT_STATUS };
+
+// Kind 22 (68 bytes).
+struct sDEPTH_RECORD {
+    sPARSED_RECORD head;
+    double below_surface_m;       // bit 0
+    double transducer_offset_m;   // bit 1: positive to the waterline, negative to the keel
+    double max_range_m;           // bit 2
+    double depth_m;               // bit 3: below the transducer (first channel, high frequency)
+    double second_depth_m;        // bit 4: second channel (low frequency)
+    BYTE channel;                 // bit 5: the channel the frame named ('A', 'B', '1', '2')
+    BYTE quality;                 // bit 6: bottom quality or condition, where sent
+};
+enum : uint32_t { DEP_BELOW_SURFACE, DEP_TRANSDUCER_OFFSET, DEP_MAX_RANGE, DEP_DEPTH, DEP_SECOND_DEPTH,
+                  DEP_CHANNEL, DEP_QUALITY };
+
+// Kind 21 (128 bytes): GST and GSA.
+struct sGPS_QUALITY_RECORD {
+    sPARSED_RECORD head;
+    double utc_time_s;            // bit 0
+    double rms_range_m;           // bit 1
+    double semi_major_m;          // bit 2
+    double semi_minor_m;          // bit 3
+    double orientation_deg;       // bit 4
+    double latitude_sigma_m;      // bit 5
+    double longitude_sigma_m;     // bit 6
+    double altitude_sigma_m;      // bit 7
+    char selection_mode;          // bit 8: 'M' manual, 'A' automatic
+    BYTE fix_type;                // bit 9: 1 none, 2 2D, 3 3D
+    BYTE satellites[12];          // bit 10: ids in use, 0 for an empty slot
+    float pdop;                   // bit 11
+    float hdop;                   // bit 12
+    float vdop;                   // bit 13
+};
+enum : uint32_t { GQ_UTC_TIME, GQ_RMS, GQ_SEMI_MAJOR, GQ_SEMI_MINOR, GQ_ORIENTATION, GQ_LATITUDE_SIGMA,
+                  GQ_LONGITUDE_SIGMA, GQ_ALTITUDE_SIGMA, GQ_SELECTION_MODE, GQ_FIX_TYPE, GQ_SATELLITES,
+                  GQ_PDOP, GQ_HDOP, GQ_VDOP };
+
+// Kind 50 (64 bytes): ZDA.
+struct sTIME_RECORD {
+    sPARSED_RECORD head;
+    double utc_time_s;      // bit 0
+    WORD day;               // bit 1
+    WORD month;             // bit 2
+    WORD year;              // bit 3
+    int16_t zone_hours;     // bit 4: local zone
+    int16_t zone_minutes;   // bit 5
+};
+enum : uint32_t { TIME_UTC_TIME, TIME_DAY, TIME_MONTH, TIME_YEAR, TIME_ZONE_HOURS, TIME_ZONE_MINUTES };
+
+// Kind 201 (109 bytes): the navigation block of the OSM, AGA, RMN, MAG and
+// VLT sentences. Each sentence has a row of four values, in the order the
+// sentence carries its numeric fields; the port keeps the rows of the other
+// sentences, so each record carries the whole block.
+#define NAV_BLOCK_SENTENCES 5
+#define NAV_BLOCK_VALUES 4
+struct sNAV_BLOCK_RECORD {
+    sPARSED_RECORD head;
+    float values[NAV_BLOCK_SENTENCES][NAV_BLOCK_VALUES];  // bit 4 * row + column
+    BYTE last_sentence;                                   // bit 20: row of the sentence of this frame
+};
+enum : uint32_t { NAV_LAST_SENTENCE = 20 };
+
+// Kind 204 (50 bytes): FOG.
+struct sFOG_RECORD {
+    sPARSED_RECORD head;
+    double heading_deg;     // bit 0
+    double rate_deg_s;      // bit 1: rate of turn
+    int32_t status;         // bit 2
+};
+enum : uint32_t { FOG_HEADING, FOG_RATE, FOG_STATUS };
+
+// Kind 24 (64 bytes): Trackpoint. Kind 26 (64 bytes): ATS.
+struct sTRACKPOINT_RECORD {
+    sPARSED_RECORD head;
+    int32_t beacon;           // bit 0
+    double bearing_deg;       // bit 1: relative to the ship's head
+    double slant_range_m;     // bit 2
+    double depth_m;           // bit 3
+    double horizontal_range_m;// bit 4
+};
+enum : uint32_t { TP_BEACON, TP_BEARING, TP_SLANT_RANGE, TP_DEPTH, TP_HORIZONTAL_RANGE };
+
+struct sATS_RECORD {
+    sPARSED_RECORD head;
+    int32_t beacon;      // bit 0
+    double x_m;          // bit 1: starboard positive
+    double y_m;          // bit 2: forward positive
+    double depth_m;      // bit 3
+};
+enum : uint32_t { ATS_BEACON, ATS_X, ATS_Y, ATS_DEPTH };
+
+// Kind 205 (64 bytes).
+struct sLAYBACK_RECORD {
+    sPARSED_RECORD head;
+    double layback_m;       // bit 0
+    double cable_out_m;     // bit 1
+    double fish_depth_m;    // bit 2
+};
+enum : uint32_t { LB_LAYBACK, LB_CABLE_OUT, LB_FISH_DEPTH };
+
+// Kind 25 (21550 bytes): one MS1000 scan line.
+#define MS1000_MAX_SAMPLES 21506
+struct sMS1000_RECORD {
+    sPARSED_RECORD head;
+    double head_angle_deg;             // bit 0
+    double range_m;                    // bit 1
+    WORD sample_count;                 // bit 2
+    BYTE samples[MS1000_MAX_SAMPLES];  // bit 3: sample_count echo strengths
+};
+enum : uint32_t { MS_HEAD_ANGLE, MS_RANGE, MS_SAMPLE_COUNT, MS_SAMPLES };
+
 #pragma pack(pop)
 
 #define RAW_RECORD_HEAD_SIZE 26
@@ -188,6 +359,20 @@ static_assert(sizeof(sPORT_PROTOCOL) == 548);
 static_assert(offsetof(sPORT_PROTOCOL, name) == 32);
 static_assert(offsetof(sPORT_PROTOCOL, options) == 288);
 static_assert(offsetof(sPORT_PROTOCOL, binary) == 544);
+
+static_assert(sizeof(sPOSITION_RECORD) <= REC_POSITION_SIZE);
+static_assert(sizeof(sHEADING_SPEED_RECORD) <= REC_HEADING_SPEED_SIZE);
+static_assert(sizeof(sATTITUDE_RECORD) <= REC_ATTITUDE_SIZE);
+static_assert(sizeof(sDEPTH_RECORD) == REC_DEPTH_SIZE);
+static_assert(offsetof(sDEPTH_RECORD, depth_m) == 50);
+static_assert(sizeof(sGPS_QUALITY_RECORD) <= REC_GPS_QUALITY_SIZE);
+static_assert(sizeof(sTIME_RECORD) <= REC_TIME_SIZE);
+static_assert(sizeof(sNAV_BLOCK_RECORD) <= REC_NAV_BLOCK_SIZE);
+static_assert(sizeof(sFOG_RECORD) <= REC_FOG_SIZE);
+static_assert(sizeof(sTRACKPOINT_RECORD) <= REC_TRACKPOINT_SIZE);
+static_assert(sizeof(sATS_RECORD) <= REC_ATS_SIZE);
+static_assert(sizeof(sLAYBACK_RECORD) <= REC_LAYBACK_SIZE);
+static_assert(sizeof(sMS1000_RECORD) == REC_MS1000_SIZE);
 
 enum class BlockKind { parsed, raw };
 

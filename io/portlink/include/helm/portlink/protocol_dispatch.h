@@ -10,6 +10,7 @@
 #define PARSE_MALFORMED (-1)      // the frame is not the decoder's, or is cut
 #define PARSE_TOO_LARGE (-2)      // the records cannot fit in the ring
 #define PARSE_BAD_ARGUMENT (-3)   // a null pointer or a ring size under 1
+#define PARSE_BAD_CHECKSUM (-4)   // a sentence whose checksum does not match
 
 // At most this many records come from one frame.
 #define PARSE_MAX_RECORDS 4
@@ -31,6 +32,15 @@ struct sPARSED_DATA {
     BYTE nav_block[REC_NAV_BLOCK_SIZE];
     BYTE fog[REC_FOG_SIZE];
     BYTE layback[REC_LAYBACK_SIZE];
+};
+
+// The decoder state of one port. Portserver keeps one per port, zero-filled
+// when the port opens, and passes its address as the port context of every
+// parse call for that port; a null context means no state (each frame
+// stands alone). Only the parse thread of that port touches it.
+struct sPORT_PARSE_CONTEXT {
+    float nav_values[NAV_BLOCK_SENTENCES][NAV_BLOCK_VALUES];  // the last row of each navigation sentence
+    DWORD nav_valid;                                           // valid bits of those values, as in the record
 };
 
 extern "C" {

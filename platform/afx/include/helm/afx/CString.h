@@ -7,8 +7,27 @@
 #include <cstdarg>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "helm/user/winuser.h"
+
+class CString;
+
+namespace helm::afx {
+// What a Format argument passes to the C library.
+template <class T>
+auto format_argument(const T& value)
+{
+    if constexpr (std::is_same_v<T, CString>) {
+        return value.GetString();
+    } else if constexpr (std::is_array_v<T>) {
+        return static_cast<const std::remove_extent_t<T>*>(value);
+    } else {
+        static_assert(std::is_trivially_copyable_v<T>, "a class object cannot be a Format argument");
+        return value;
+    }
+}
+}  // namespace helm::afx
 
 class CString {
 public:
@@ -94,10 +113,27 @@ public:
     // printf in the C locale, with the 32-bit Windows meaning of the size
     // prefixes: "l" with an integer conversion is 32 bits, "I64" and "ll"
     // 64 bits, "I" pointer-sized, "L" with a floating conversion a double.
-    void Format(LPCSTR format, ...);
-    void Format(UINT formatId, ...);
+    // A CString argument stands for its text, as it does on Windows (where
+    // the object is a pointer to its characters); an argument of another
+    // class type is refused at compile time.
+    template <class... Args>
+    void Format(LPCSTR format, const Args&... args)
+    {
+        format_c(format, helm::afx::format_argument(args)...);
+    }
+    template <class... Args>
+    void Format(UINT formatId, const Args&... args)
+    {
+        CString format;
+        format.LoadString(formatId);
+        format_c(format.GetString(), helm::afx::format_argument(args)...);
+    }
+    template <class... Args>
+    void AppendFormat(LPCSTR format, const Args&... args)
+    {
+        append_format_c(format, helm::afx::format_argument(args)...);
+    }
     void FormatV(LPCSTR format, va_list args);
-    void AppendFormat(LPCSTR format, ...);
     void AppendFormatV(LPCSTR format, va_list args);
 
     // The string of the resource chain (the host, then each extension
@@ -114,6 +150,9 @@ public:
     void Preallocate(int length);
 
 private:
+    void format_c(LPCSTR format, ...);
+    void append_format_c(LPCSTR format, ...);
+
     std::string m_data;
 };
 

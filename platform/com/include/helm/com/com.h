@@ -1,0 +1,15 @@
+// The component layer: identities, results, automation values, calls by
+// dispatch id, events, the control registry and creation.
+#pragma once
+
+#include "helm/com/hresult.h"
+#include "helm/com/guid.h"
+#include "helm/com/unknown.h"
+#include "helm/com/bstr.h"
+#include "helm/com/variant.h"
+#include "helm/com/oledate.h"
+#include "helm/com/olecolor.h"
+#include "helm/com/dispatch.h"
+#include "helm/com/connection.h"
+#include "helm/com/registry.h"
+#include "helm/com/creation.h"

@@ -1,0 +1,32 @@
+// Automation dates: days since 1899-12-30 00:00 as a double, the fraction
+// being the time of day. Before that day the fraction still counts forward
+// from midnight (-1.25 is 1899-12-29 06:00). Years 100 to 9999.
+//
+// Text uses one fixed locale, US English as Windows writes it:
+// "12/10/2026 1:05:07 PM"; a value without time gives the date alone and a
+// value on day 0 the time alone. Reading also takes 24-hour times and ISO
+// dates ("2026-12-10 13:05:07").
+#pragma once
+
+#include "helm/com/variant.h"
+
+#define VAR_TIMEVALUEONLY 0x00000001
+#define VAR_DATEVALUEONLY 0x00000002
+#ifndef LOCALE_NOUSEROVERRIDE
+#define LOCALE_NOUSEROVERRIDE 0x80000000
+#endif
+#ifndef LOCALE_USER_DEFAULT
+#define LOCALE_USER_DEFAULT 0x0400
+#define LOCALE_SYSTEM_DEFAULT 0x0800
+#endif
+
+// Milliseconds are ignored; a field out of its range fails (FALSE).
+INT SystemTimeToVariantTime(const SYSTEMTIME* time, DOUBLE* date);
+// Rounds to the nearest second and fills the day of the week.
+INT VariantTimeToSystemTime(DOUBLE date, LPSYSTEMTIME time);
+
+// The locale is accepted and ignored; flags VAR_DATEVALUEONLY and
+// VAR_TIMEVALUEONLY pick one half. DISP_E_OVERFLOW out of range.
+HRESULT VarBstrFromDate(DATE date, LCID locale, ULONG flags, BSTR* out);
+// DISP_E_TYPEMISMATCH when the text is not a date or a time.
+HRESULT VarDateFromStr(LPCOLESTR text, LCID locale, ULONG flags, DATE* out);
