@@ -263,6 +263,16 @@ void DDX_Text(CDataExchange* dx, int id, short& value)
     exchange_signed(dx, id, value, SHRT_MIN, SHRT_MAX);
 }
 
+void DDX_Text(CDataExchange* dx, int id, long& value)
+{
+    exchange_signed(dx, id, value, INT_MIN, INT_MAX);
+}
+
+void DDX_Text(CDataExchange* dx, int id, unsigned long& value)
+{
+    exchange_unsigned(dx, id, value, UINT_MAX);
+}
+
 void DDX_Text(CDataExchange* dx, int id, UINT& value)
 {
     exchange_unsigned(dx, id, value, UINT_MAX);

@@ -167,7 +167,11 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     CWnd* object = CWnd::FromHandlePermanent(window);
     if (!object) {
         helm::afx::ThreadState& state = thread_state();
-        if (!state.creating)
+        // Only a window being made can be the one CreateEx waits for: an
+        // older unbound window of the same class never gets these again.
+        bool creation = message == WM_GETMINMAXINFO || message == WM_NCCREATE || message == WM_NCCALCSIZE ||
+                        message == WM_CREATE;
+        if (!state.creating || !creation)
             return ::DefWindowProc(window, message, wParam, lParam);
         // The first message of a window CreateEx is making: from here on the
         // object sees all of them. Its class procedure is this one, so the

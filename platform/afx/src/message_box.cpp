@@ -1,19 +1,8 @@
 #include "helm/afx/message_box.h"
 
-#include <mutex>
-#include <string>
-
 #include "helm/afx/CString.h"
 #include "helm/afx/CWinApp.h"
 #include "helm/afx/CWnd.h"
-#include "helm/kernel/trace.h"
-
-namespace {
-
-std::mutex g_seam_mutex;
-helm::afx::MessageBoxSeam g_seam;
-
-}  // namespace
 
 int helm::afx::headless_answer(UINT type)
 {
@@ -30,10 +19,17 @@ int helm::afx::headless_answer(UINT type)
     }
 }
 
+// The one seam of message boxes is the window layer's: this installs an
+// answer there, so MessageBox and AfxMessageBox are answered alike.
 void helm::afx::set_message_box(MessageBoxSeam seam)
 {
-    std::lock_guard lock(g_seam_mutex);
-    g_seam = std::move(seam);
+    if (!seam) {
+        helm::user::set_message_box_answer(nullptr);
+        return;
+    }
+    helm::user::set_message_box_answer([seam = std::move(seam)](const helm::user::MessageBoxQuestion& q) {
+        return seam(q.owner, q.text.c_str(), q.caption.c_str(), q.type);
+    });
 }
 
 int AfxMessageBox(LPCSTR text, UINT type, UINT)
@@ -42,16 +38,7 @@ int AfxMessageBox(LPCSTR text, UINT type, UINT)
     const char* caption = app && app->m_pszAppName ? app->m_pszAppName : "";
     CWnd* main = AfxGetMainWnd();
     HWND owner = main ? main->m_hWnd : nullptr;
-    helm::afx::MessageBoxSeam seam;
-    {
-        std::lock_guard lock(g_seam_mutex);
-        seam = g_seam;
-    }
-    if (seam)
-        return seam(owner, text ? text : "", caption, type);
-    std::string line = std::string("message box: ") + caption + ": " + (text ? text : "") + "\n";
-    OutputDebugString(line.c_str());
-    return helm::afx::headless_answer(type);
+    return MessageBox(owner, text ? text : "", caption, type);
 }
 
 int AfxMessageBox(UINT id, UINT type, UINT)

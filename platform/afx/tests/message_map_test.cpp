@@ -188,7 +188,8 @@ TEST(MessageMap, NotificationsAreReflectedToTheControlFirst)
     child.brush = reinterpret_cast<HBRUSH>(0x1234);
     EXPECT_EQ(parent.SendMessage(WM_CTLCOLORSTATIC, 0x99, from), 0x1234);
     child.brush = nullptr;
-    EXPECT_EQ(parent.SendMessage(WM_CTLCOLOREDIT, 0x99, from), 0);
+    EXPECT_EQ(parent.SendMessage(WM_CTLCOLOREDIT, 0x99, from),
+              ::DefWindowProc(parent.m_hWnd, WM_CTLCOLOREDIT, 0x99, from));
     EXPECT_EQ(child.log, (std::vector<std::string>{"ctlcolor 6", "ctlcolor 1"}));
     parent.DestroyWindow();
     EXPECT_EQ(child.m_hWnd, nullptr);

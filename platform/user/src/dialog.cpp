@@ -11,6 +11,7 @@
 #include "helm/kernel/error.h"
 #include "helm/kernel/threads.h"
 #include "helm/user/screen.h"
+#include "paint_internal.h"
 #include "window_table.h"
 
 using namespace helm::user;
@@ -426,6 +427,7 @@ LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     }
     switch (message) {
     case WM_ERASEBKGND:
+        erase_dialog_background(dialog, reinterpret_cast<HDC>(wParam));
         return 1;
     case WM_SETFONT:
         state->font = reinterpret_cast<HFONT>(wParam);

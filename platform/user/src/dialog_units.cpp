@@ -1,6 +1,6 @@
-// Font figures for dialog units, and the handles that name dialog fonts.
-// Until the drawing layer measures real fonts, every face has the figures
-// of the classic 8-point dialog font at 96 DPI, scaled by the point size.
+// Font figures for dialog units, and the fonts dialogs are drawn with: a
+// real font per face and size, measured by the drawing layer as Windows
+// measures it (96 DPI).
 
 #include <algorithm>
 #include <cstring>
@@ -8,16 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "helm/station/handles.h"
+#include "helm/gdi/text.h"
+#include "helm/gdi/wingdi.h"
 #include "window_table.h"
 
 namespace helm::user {
 
 namespace {
 
-constexpr LONG dialog_font_cx = 6;   // average character width at 8 points
-constexpr LONG dialog_font_cy = 13;  // character height at 8 points
-constexpr int reference_points = 8;
+constexpr int screen_dpi = 96;
 constexpr LONG system_font_cx = 8;
 constexpr LONG system_font_cy = 16;
 // Sizes a template may name without being absurd; others are clamped.
@@ -33,11 +32,6 @@ struct FontEntry {
 std::mutex g_fonts_mutex;
 std::vector<FontEntry> g_fonts;
 
-LONG scale(LONG value, int points)
-{
-    return (value * points + reference_points / 2) / reference_points;
-}
-
 }  // namespace
 
 SIZE dialog_base_units(const char* face, int points)
@@ -48,7 +42,10 @@ SIZE dialog_base_units(const char* face, int points)
         points = min_points;
     if (points > max_points)
         points = max_points;
-    return {scale(dialog_font_cx, points), scale(dialog_font_cy, points)};
+    SIZE units = helm::gdi::dialog_base_units(dialog_font(face, points));
+    if (units.cx <= 0 || units.cy <= 0)
+        return {system_font_cx, system_font_cy};
+    return units;
 }
 
 HFONT dialog_font(const char* face, int points)
@@ -58,8 +55,9 @@ HFONT dialog_font(const char* face, int points)
     for (const FontEntry& f : g_fonts)
         if (f.points == points && equal_ascii_nocase(f.face, name))
             return f.handle;
-    auto value = helm::station::allocate_handle();
-    HFONT handle = reinterpret_cast<HFONT>(static_cast<uintptr_t>(value));
+    // The em in pixels, rounded as MulDiv rounds.
+    const int em = (std::clamp(points, min_points, max_points) * screen_dpi + 36) / 72;
+    HFONT handle = CreateFont(-em, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, name.c_str());
     g_fonts.push_back({name, points, handle});
     return handle;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <unordered_map>
 
@@ -136,6 +137,50 @@ bool enabled_chain(HWND window)
     return true;
 }
 
+// Two presses of one button on one window of a CS_DBLCLKS class, within the
+// double-click time and a 4-pixel square: the second is a double click, as
+// Windows makes it. A third press starts again.
+constexpr DWORD double_click_ms = 500;
+constexpr LONG double_click_half_square = 2;
+
+struct LastPress {
+    UINT message = 0;
+    uint32_t window = 0;
+    POINT point{};
+    DWORD time = 0;
+};
+std::mutex g_press_mutex;
+LastPress g_last_press;
+
+bool wants_double_clicks(HWND window)
+{
+    WindowTable& t = window_table();
+    std::lock_guard lock(t.mutex);
+    Window* w = t.get(window);
+    return w && (w->window_class->style & CS_DBLCLKS);
+}
+
+UINT press_or_double(UINT message, HWND target, POINT screen_point)
+{
+    UINT double_message = message == WM_LBUTTONDOWN   ? WM_LBUTTONDBLCLK
+                          : message == WM_RBUTTONDOWN ? WM_RBUTTONDBLCLK
+                          : message == WM_MBUTTONDOWN ? WM_MBUTTONDBLCLK
+                                                      : 0;
+    if (!double_message)
+        return message;
+    const DWORD now = GetTickCount();
+    std::lock_guard lock(g_press_mutex);
+    const LastPress& last = g_last_press;
+    if (last.message == message && last.window == WindowTable::value_of(target) &&
+        now - last.time <= double_click_ms && std::abs(screen_point.x - last.point.x) <= double_click_half_square &&
+        std::abs(screen_point.y - last.point.y) <= double_click_half_square && wants_double_clicks(target)) {
+        g_last_press = {};
+        return double_message;
+    }
+    g_last_press = {message, WindowTable::value_of(target), screen_point, now};
+    return message;
+}
+
 bool post_mouse(UINT message, POINT screen_point)
 {
     HWND target = GetCapture();
@@ -144,6 +189,7 @@ bool post_mouse(UINT message, POINT screen_point)
         if (!target || !enabled_chain(target))
             return false;
     }
+    message = press_or_double(message, target, screen_point);
     POINT client = screen_point;
     ScreenToClient(target, &client);
     return PostMessage(target, message, mouse_flags(), MAKELPARAM(client.x, client.y)) != FALSE;
@@ -269,6 +315,8 @@ void note_input_message(const MSG& msg)
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
     case WM_MOUSEMOVE: {

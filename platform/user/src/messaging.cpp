@@ -10,6 +10,7 @@
 #include "helm/kernel/objects.h"
 #include "helm/kernel/sync.h"
 #include "helm/kernel/threads.h"
+#include "paint_internal.h"
 #include "placement.h"
 #include "window_table.h"
 
@@ -373,11 +374,19 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         EndPaint(window, &ps);
         return 0;
     }
-    case WM_ERASEBKGND: {
-        std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        return (w && w->window_class->background) ? 1 : 0;
-    }
+    case WM_ERASEBKGND:
+        return erase_with_class_brush(window, reinterpret_cast<HDC>(wParam)) ? 1 : 0;
+    case WM_NCPAINT:
+        paint_non_client(window);
+        return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(default_control_colours(message, reinterpret_cast<HDC>(wParam)));
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;

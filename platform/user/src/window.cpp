@@ -9,6 +9,7 @@
 #include "helm/kernel/threads.h"
 #include "helm/station/handles.h"
 #include "helm/user/screen.h"
+#include "paint_internal.h"
 #include "window_table.h"
 
 using namespace helm::user;
@@ -284,6 +285,7 @@ BOOL DestroyWindow(HWND window)
     }
     destroy_tree(handle);
     screen()->window_destroyed(window);
+    forget_window_surface(window);
     if (!child)
         publish_top_level_windows();
     return TRUE;

@@ -5,28 +5,32 @@
 #include <cstring>
 
 #include "controls_fixture.h"
+#include "helm/user/clipboard.h"
 #include "helm/user/testing/driver.h"
 
 using namespace controls_test;
 
 namespace {
 
-class FakeClipboard : public helm::user::ClipboardText {
+// The process clipboard's text, read and written as a program would.
+class ClipboardView {
 public:
-    bool get(std::string& text) override
+    std::string value() const
     {
-        if (!has)
-            return false;
-        text = value;
-        return true;
+        std::string text;
+        helm::user::clipboard_take_text(nullptr, text);
+        return text;
     }
-    void set(const std::string& text) override
+    bool has() const { return IsClipboardFormatAvailable(CF_TEXT) != FALSE; }
+    void set(const std::string& text) { helm::user::clipboard_put_text(m_owner, text); }
+    void clear()
     {
-        value = text;
-        has = true;
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
     }
-    std::string value;
-    bool has = false;
+    HWND m_owner = nullptr;
 };
 
 class EditTest : public ControlsTest {
@@ -34,12 +38,13 @@ protected:
     void SetUp() override
     {
         ControlsTest::SetUp();
-        m_clipboard = std::make_shared<FakeClipboard>();
-        helm::user::set_clipboard_text(m_clipboard);
+        m_clipboard = std::make_shared<ClipboardView>();
+        m_clipboard->m_owner = m_parent;
+        m_clipboard->clear();
     }
     void TearDown() override
     {
-        helm::user::set_clipboard_text(nullptr);
+        m_clipboard->clear();
         ControlsTest::TearDown();
     }
     HWND edit(DWORD style = ES_AUTOHSCROLL, const char* text = "")
@@ -53,7 +58,7 @@ protected:
         EXPECT_EQ(r, MAKELONG(start, end));
         return {start, end};
     }
-    std::shared_ptr<FakeClipboard> m_clipboard;
+    std::shared_ptr<ClipboardView> m_clipboard;
 };
 
 TEST_F(EditTest, TypingChangesTheTextWithUpdateThenChange)
@@ -180,10 +185,10 @@ TEST_F(EditTest, ClipboardCutCopyPasteClear)
     HWND e = edit(ES_AUTOHSCROLL, "alpha beta");
     SendMessage(e, EM_SETSEL, 0, 5);
     SendMessage(e, WM_COPY, 0, 0);
-    EXPECT_EQ(m_clipboard->value, "alpha");
+    EXPECT_EQ(m_clipboard->value(), "alpha");
     SendMessage(e, EM_SETSEL, 5, 10);
     SendMessage(e, WM_CUT, 0, 0);
-    EXPECT_EQ(m_clipboard->value, " beta");
+    EXPECT_EQ(m_clipboard->value(), " beta");
     EXPECT_EQ(text_of(e), "alpha");
     SendMessage(e, EM_SETSEL, 0, 0);
     SendMessage(e, WM_PASTE, 0, 0);
@@ -201,7 +206,7 @@ TEST_F(EditTest, ClipboardCutCopyPasteClear)
     SetWindowText(e, "kb");
     type(e, "\x01");  // Ctrl+A
     type(e, "\x03");  // Ctrl+C
-    EXPECT_EQ(m_clipboard->value, "kb");
+    EXPECT_EQ(m_clipboard->value(), "kb");
     type(e, "\x16\x16");  // Ctrl+V twice over the selection
     EXPECT_EQ(text_of(e), "kbkb");
 
@@ -219,7 +224,7 @@ TEST_F(EditTest, PasswordAndReadOnlyKeepTheirText)
     SendMessage(password, EM_SETSEL, 0, -1);
     SendMessage(password, WM_COPY, 0, 0);
     SendMessage(password, WM_CUT, 0, 0);
-    EXPECT_FALSE(m_clipboard->has);
+    EXPECT_FALSE(m_clipboard->has());
     EXPECT_EQ(text_of(password), "secret");
 
     HWND ro = make("Edit", ES_READONLY, 102, {10, 40, 200, 60}, "fixed");
@@ -231,7 +236,7 @@ TEST_F(EditTest, PasswordAndReadOnlyKeepTheirText)
     key(ro, VK_DELETE);
     EXPECT_EQ(text_of(ro), "fixed");
     SendMessage(ro, WM_COPY, 0, 0);
-    EXPECT_EQ(m_clipboard->value, "fixed");  // copying is allowed
+    EXPECT_EQ(m_clipboard->value(), "fixed");  // copying is allowed
     EXPECT_TRUE(codes(ro).empty());
 
     SendMessage(ro, EM_SETREADONLY, FALSE, 0);

@@ -97,12 +97,21 @@ TEST_F(DialogTest, ControlsLandOnThePixelRectanglesOfTheTemplateFont)
         RECT label, edit, ok;
         POINT client_origin;
     };
-    // 8 points: 6 x 13 base units; 10 points: 8 x 16. x * cx / 4 and
-    // y * cy / 8, rounded half away from zero.
+    // 8 points: 6 x 13 base units. x * cx / 4 and y * cy / 8, rounded half
+    // away from zero.
+    auto mul_div = [](LONG v, LONG n, LONG d) { return static_cast<LONG>((2 * v * n + d) / (2 * d)); };
+    const SIZE u = helm::user::dialog_base_units("MS Shell Dlg", 10);
+    ASSERT_NE(u.cy, 13) << "a larger font has larger units";
+    auto at = [&](LONG x, LONG y, LONG cx, LONG cy) {
+        return RECT{mul_div(x, u.cx, 4), mul_div(y, u.cy, 8), mul_div(x, u.cx, 4) + mul_div(cx, u.cx, 4),
+                    mul_div(y, u.cy, 8) + mul_div(cy, u.cy, 8)};
+    };
     const Case cases[] = {
         {false, 8, {0, 0, 300, 163}, {5, 5, 37, 20}, {11, 8, 86, 31}, {215, 128, 290, 151}, {15, 33}},
         {true, 8, {0, 0, 300, 163}, {5, 5, 37, 20}, {11, 8, 86, 31}, {215, 128, 290, 151}, {15, 33}},
-        {false, 10, {0, 0, 400, 200}, {6, 6, 48, 24}, {14, 10, 114, 38}, {286, 158, 386, 186}, {20, 40}},
+        // Whatever the font measures, the same rule on its units.
+        {false, 10, {0, 0, mul_div(200, u.cx, 4), mul_div(100, u.cy, 8)}, at(3, 3, 21, 9), at(7, 5, 50, 14),
+         at(143, 79, 50, 14), {mul_div(10, u.cx, 4), mul_div(20, u.cy, 8)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.classic ? "DLGTEMPLATE " : "DLGTEMPLATEEX ") << c.points << " pt");

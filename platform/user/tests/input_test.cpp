@@ -40,7 +40,10 @@ protected:
             WNDCLASS wc{};
             wc.lpfnWndProc = plain_proc;
             wc.lpszClassName = "InputTestWindow";
-            return RegisterClass(&wc) != 0;
+            WNDCLASS dbl = wc;
+            dbl.style = CS_DBLCLKS;
+            dbl.lpszClassName = "InputTestDoubleClicks";
+            return RegisterClass(&wc) != 0 && RegisterClass(&dbl) != 0;
         }();
         ASSERT_TRUE(registered);
         g_limits = nullptr;
@@ -55,9 +58,10 @@ protected:
         drive::pump_until_idle();
         helm::user::set_screen(nullptr);
     }
-    HWND make(DWORD style, RECT r, HWND parent = nullptr, int id = 0, DWORD ex_style = 0)
+    HWND make(DWORD style, RECT r, HWND parent = nullptr, int id = 0, DWORD ex_style = 0,
+              LPCSTR window_class = "InputTestWindow")
     {
-        HWND w = CreateWindowEx(ex_style, "InputTestWindow", "", style, r.left, r.top, r.right - r.left,
+        HWND w = CreateWindowEx(ex_style, window_class, "", style, r.left, r.top, r.right - r.left,
                                 r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)),
                                 nullptr, nullptr);
         m_windows.push_back(w);
@@ -127,6 +131,26 @@ TEST_F(InputTest, ClicksGoToTheDeepestWindowUnderThePointInClientCoordinates)
     top_log.clear();
     drive::click_at({300, 300});
     EXPECT_TRUE(mouse_of(top_log).empty());
+}
+
+TEST_F(InputTest, ASecondPressIsADoubleClickOnlyWhereTheClassWantsIt)
+{
+    HWND wants = make(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, nullptr, 0, 0, "InputTestDoubleClicks");
+    HWND plain = make(WS_POPUP | WS_VISIBLE, {200, 0, 300, 100});
+    MessageLog wants_log(wants), plain_log(plain);
+    const std::initializer_list<UINT> buttons = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK};
+    drive::double_click(wants);
+    drive::click(wants);  // a third press starts again
+    EXPECT_EQ(wants_log.only(buttons), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+                                                          WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    drive::double_click(plain);
+    EXPECT_EQ(plain_log.only(buttons),
+              (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    // Presses farther apart than the double-click square are two clicks.
+    wants_log.clear();
+    drive::click_at({50, 50});
+    drive::click_at({54, 50});
+    EXPECT_EQ(wants_log.only({WM_LBUTTONDBLCLK}).size(), 0u);
 }
 
 TEST_F(InputTest, ChildWindowFromPointSeesHiddenChildrenUnlessTold)

@@ -350,7 +350,7 @@ TEST_F(ResourcesTest, MissingResourcesReportWhatIsMissing)
     const HMODULE layer = helm::kernel::module_of_address(reinterpret_cast<const void*>(&FindResource));
     ASSERT_NE(layer, GetModuleHandle(nullptr));
     const Case cases[] = {
-        {nullptr, MAKEINTRESOURCE(1), RT_MENU, ERROR_RESOURCE_TYPE_NOT_FOUND},
+        {nullptr, MAKEINTRESOURCE(1), RT_RCDATA, ERROR_RESOURCE_TYPE_NOT_FOUND},
         {nullptr, MAKEINTRESOURCE(999), RT_DIALOG, ERROR_RESOURCE_NAME_NOT_FOUND},
         {nullptr, "NoSuchDialog", RT_DIALOG, ERROR_RESOURCE_NAME_NOT_FOUND},
         {nullptr, "#99x", RT_DIALOG, ERROR_RESOURCE_NAME_NOT_FOUND},

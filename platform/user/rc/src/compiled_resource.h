@@ -14,7 +14,9 @@ namespace helm::rc {
 enum : uint16_t {
     kTypeIcon = 3,
     kTypeBitmap = 2,
+    kTypeMenu = 4,
     kTypeDialog = 5,
+    kTypeAccelerator = 9,
     kTypeString = 6,
     kTypeGroupIcon = 14,
     kTypeVersion = 16,

@@ -51,7 +51,7 @@ constexpr std::pair<const char*, uint16_t> kClassAtoms[] = {
 
 constexpr const char* kMemoryFlags[] = {"DISCARDABLE", "MOVEABLE", "FIXED", "PURE", "IMPURE", "PRELOAD", "LOADONCALL"};
 
-constexpr const char* kUnsupportedTypes[] = {"DIALOG", "MENU", "MENUEX", "ACCELERATORS", "CURSOR", "RCDATA",
+constexpr const char* kUnsupportedTypes[] = {"DIALOG", "MENUEX", "CURSOR", "RCDATA",
                                               "TEXTINCLUDE", "TOOLBAR", "DLGINIT", "HTML", "MESSAGETABLE",
                                               "FONT", "AFX_DIALOG_LAYOUT"};
 
@@ -412,6 +412,10 @@ void ScriptCompiler::statement()
         bitmap(name, start.place);
     else if (type.text == "VERSIONINFO")
         version(name, start.place);
+    else if (type.text == "MENU")
+        menu(name, start.place);
+    else if (type.text == "ACCELERATORS")
+        accelerators(name, start.place);
     else {
         for (const char* unsupported : kUnsupportedTypes)
             if (type.text == unsupported)
@@ -993,6 +997,213 @@ std::vector<CompiledResource> compile_script_text(const std::string& path, const
     Preprocessor preprocessor(include_dirs);
     ScriptCompiler compiler(preprocessor);
     return compiler.compile(path, &text);
+}
+
+}  // namespace helm::rc
+
+// ------------------------------------------------------------------- menus
+
+namespace helm::rc {
+
+namespace {
+
+// Menu item flags of the resource form.
+constexpr uint16_t kMfGrayed = 0x0001, kMfInactive = 0x0002, kMfChecked = 0x0008, kMfPopup = 0x0010,
+                   kMfMenuBarBreak = 0x0020, kMfMenuBreak = 0x0040, kMfEnd = 0x0080, kMfHelp = 0x4000;
+// Nesting deeper than this is surely a mistake; it also bounds the reader.
+constexpr int kDeepestMenu = 8;
+
+// Accelerator flags of the resource form; 0x80 marks the last entry.
+constexpr uint16_t kAccVirtKey = 0x01, kAccNoInvert = 0x02, kAccShift = 0x04, kAccControl = 0x08,
+                   kAccAlt = 0x10, kAccLast = 0x80;
+
+}  // namespace
+
+// MENUHEADER (version 0, no extra header), then the items depth first: a
+// popup is its flags and text, followed by its items; a command is its
+// flags, id and text. The last item of each level carries MF_END.
+void ScriptCompiler::menu(const ResourceId& name, const SourcePlace& place)
+{
+    uint16_t language = m_language;
+    for (;;) {
+        skip_memory_flags();
+        if (accept("LANGUAGE"))
+            language = language_statement();
+        else if (accept("CHARACTERISTICS") || accept("VERSION"))
+            expression();
+        else
+            break;
+    }
+    ByteWriter out;
+    out.word(0);
+    out.word(0);
+    menu_items(out, 0);
+    CompiledResource resource;
+    resource.type.number = kTypeMenu;
+    resource.name = name;
+    resource.language = language;
+    resource.place = place;
+    resource.data = out.take();
+    add(std::move(resource));
+}
+
+uint16_t ScriptCompiler::menu_options()
+{
+    uint16_t flags = 0;
+    for (;;) {
+        accept(",");
+        if (accept("CHECKED"))
+            flags |= kMfChecked;
+        else if (accept("GRAYED"))
+            flags |= kMfGrayed;
+        else if (accept("INACTIVE"))
+            flags |= kMfInactive;
+        else if (accept("MENUBARBREAK"))
+            flags |= kMfMenuBarBreak;
+        else if (accept("MENUBREAK"))
+            flags |= kMfMenuBreak;
+        else if (accept("HELP"))
+            flags |= kMfHelp;
+        else
+            return flags;
+    }
+}
+
+void ScriptCompiler::menu_items(ByteWriter& out, int depth)
+{
+    if (depth > kDeepestMenu)
+        fail("menu nested deeper than " + std::to_string(kDeepestMenu) + " levels");
+    if (!begin())
+        fail("expected BEGIN in MENU, found '" + peek().text + "'");
+    size_t last_flags = SIZE_MAX;
+    uint16_t last_value = 0;
+    while (!end()) {
+        const Token& at = peek();
+        if (at.kind == TokenKind::End)
+            fail_at(at, "MENU without END");
+        last_flags = out.size();
+        if (accept("POPUP")) {
+            std::u16string label = string_argument("after POPUP");
+            last_value = static_cast<uint16_t>(kMfPopup | menu_options());
+            out.word(last_value);
+            out.wide_string(label);
+            menu_items(out, depth + 1);
+        } else if (accept("MENUITEM")) {
+            if (accept("SEPARATOR")) {
+                last_value = 0;
+                out.word(0);
+                out.word(0);
+                out.wide_string(u"");
+                continue;
+            }
+            std::u16string label = string_argument("after MENUITEM");
+            expect_comma("after the item's text");
+            const uint16_t id = word_value("menu item id");
+            last_value = menu_options();
+            out.word(last_value);
+            out.word(id);
+            out.wide_string(label);
+        } else {
+            fail_at(at, "expected POPUP or MENUITEM in MENU, found '" + at.text + "'");
+        }
+    }
+    if (last_flags == SIZE_MAX)
+        fail("empty menu level");
+    out.patch_word(last_flags, static_cast<uint16_t>(last_value | kMfEnd));
+}
+
+// Entries of 8 bytes: flags, key, command, padding. The key is a character
+// ("a", or "^C" for Ctrl+C, a control character) or, with VIRTKEY, a
+// virtual-key code (a quoted letter then stands for its upper case).
+void ScriptCompiler::accelerators(const ResourceId& name, const SourcePlace& place)
+{
+    uint16_t language = m_language;
+    for (;;) {
+        skip_memory_flags();
+        if (accept("LANGUAGE"))
+            language = language_statement();
+        else if (accept("CHARACTERISTICS") || accept("VERSION"))
+            expression();
+        else
+            break;
+    }
+    if (!begin())
+        fail("expected BEGIN after ACCELERATORS, found '" + peek().text + "'");
+    ByteWriter out;
+    size_t last = SIZE_MAX;
+    uint16_t last_value = 0;
+    while (!end()) {
+        const Token& at = peek();
+        if (at.kind == TokenKind::End)
+            fail_at(at, "ACCELERATORS without END");
+        uint16_t key = 0;
+        bool quoted = false;
+        bool control_char = false;
+        if (at.kind == TokenKind::String) {
+            std::u16string event = text(at);
+            next();
+            quoted = true;
+            if (event.size() == 2 && event[0] == u'^') {
+                const char16_t c = event[1] >= u'a' && event[1] <= u'z' ? event[1] - 32 : event[1];
+                if (c < u'@' || c > u'_')
+                    fail_at(at, "\"^\" must be followed by a letter or one of @[\\]^_");
+                key = static_cast<uint16_t>(c - u'@');
+                control_char = true;
+            } else if (event.size() == 1) {
+                key = event[0];
+            } else {
+                fail_at(at, "an accelerator's key is one character or ^ and a letter");
+            }
+        } else {
+            key = word_value("accelerator key");
+        }
+        expect_comma("after the accelerator's key");
+        const uint16_t id = word_value("accelerator command");
+        uint16_t flags = 0;
+        bool ascii = false;
+        while (accept(",")) {
+            if (accept("VIRTKEY"))
+                flags |= kAccVirtKey;
+            else if (accept("ASCII"))
+                ascii = true;
+            else if (accept("NOINVERT"))
+                flags |= kAccNoInvert;
+            else if (accept("SHIFT"))
+                flags |= kAccShift;
+            else if (accept("CONTROL"))
+                flags |= kAccControl;
+            else if (accept("ALT"))
+                flags |= kAccAlt;
+            else
+                fail_at(peek(), "unknown accelerator option '" + peek().text + "'");
+        }
+        if (ascii && (flags & kAccVirtKey))
+            fail_at(at, "an accelerator is ASCII or VIRTKEY, not both");
+        if (!quoted && !(flags & kAccVirtKey) && !ascii)
+            fail_at(at, "a numeric accelerator key needs ASCII or VIRTKEY");
+        if ((flags & kAccVirtKey) && control_char)
+            fail_at(at, "\"^\" keys are characters, not VIRTKEY");
+        if ((flags & kAccVirtKey) && quoted && key >= u'a' && key <= u'z')
+            key = static_cast<uint16_t>(key - 32);
+        if (!(flags & kAccVirtKey) && (flags & (kAccShift | kAccControl)))
+            fail_at(at, "SHIFT and CONTROL need VIRTKEY");
+        last = out.size();
+        last_value = flags;
+        out.word(flags);
+        out.word(key);
+        out.word(id);
+        out.word(0);
+    }
+    if (last == SIZE_MAX)
+        fail("empty ACCELERATORS");
+    out.patch_word(last, static_cast<uint16_t>(last_value | kAccLast));
+    CompiledResource resource;
+    resource.type.number = kTypeAccelerator;
+    resource.name = name;
+    resource.language = language;
+    resource.place = place;
+    resource.data = out.take();
+    add(std::move(resource));
 }
 
 }  // namespace helm::rc

@@ -1,7 +1,7 @@
 // Turns the tokens of a resource script into compiled resources: dialogs
 // (DIALOGEX in the extended template form), string tables (blocks of 16
-// counted UTF-16 strings), icons and bitmaps read from image files, and
-// version blocks.
+// counted UTF-16 strings), menus and accelerator tables in their resource
+// forms, icons and bitmaps read from image files, and version blocks.
 #pragma once
 
 #include <map>
@@ -60,6 +60,10 @@ private:
     void icon(const ResourceId& name, const SourcePlace& place);
     void bitmap(const ResourceId& name, const SourcePlace& place);
     void version(const ResourceId& name, const SourcePlace& place);
+    void menu(const ResourceId& name, const SourcePlace& place);
+    void menu_items(class ByteWriter& out, int depth);
+    uint16_t menu_options();
+    void accelerators(const ResourceId& name, const SourcePlace& place);
     void version_block(class ByteWriter& out);
     std::vector<uint8_t> read_image(const char* context, std::string& path);
     void add(CompiledResource resource);

@@ -102,7 +102,16 @@ TEST(ResourceCompiler, RefusesMalformedScriptsWithPlaceAndReason)
         {"0x DIALOGEX 0, 0, 1, 1\n", 1, "hexadecimal number without digits"},
         {"1 DIALOGEX 0x100000000, 0, 1, 1\n", 1, "does not fit in 32 bits"},
         {"0 DIALOGEX 0, 0, 1, 1\nBEGIN\nEND\n", 1, "resource id 0 is outside 1 to 65535"},
-        {"1 MENU\nBEGIN\nEND\n", 1, "MENU resources are not supported"},
+        {"1 RCDATA\nBEGIN\nEND\n", 1, "RCDATA resources are not supported"},
+        {"1 MENU\nBEGIN\nEND\n", 3, "empty menu level"},
+        {"1 MENU\nBEGIN\nMENUITEM \"a\"\nEND\n", 4, "after the item's text"},
+        {"1 MENU\nBEGIN\nPOPUP \"a\"\nBEGIN\nMENUITEM \"b\", 1\n", 5, "MENU without END"},
+        {"1 MENU\nBEGIN\nLTEXT \"a\"\nEND\n", 3, "expected POPUP or MENUITEM"},
+        {"1 ACCELERATORS\nBEGIN\n65, 1\nEND\n", 3, "needs ASCII or VIRTKEY"},
+        {"1 ACCELERATORS\nBEGIN\n\"a\", 1, SHIFT\nEND\n", 3, "SHIFT and CONTROL need VIRTKEY"},
+        {"1 ACCELERATORS\nBEGIN\n\"ab\", 1\nEND\n", 3, "one character or ^ and a letter"},
+        {"1 ACCELERATORS\nBEGIN\n\"^1\", 1\nEND\n", 3, "must be followed by a letter"},
+        {"1 ACCELERATORS\nBEGIN\n\"a\", 1, FAST\nEND\n", 3, "unknown accelerator option 'FAST'"},
         {"1 WIDGET\n", 1, "unknown resource type WIDGET"},
         {"1 DIALOGEX 0, 0, 1, 1\nBEGIN\nEND\n1 DIALOGEX 0, 0, 1, 1\nBEGIN\nEND\n", 4, "already defined at"},
         {"1 ICON \"none.ico\"\n", 1, "cannot find file \"none.ico\""},
@@ -279,6 +288,46 @@ TEST(ResourceCompiler, IconImagesAreNumberedThroughTheScript)
     EXPECT_EQ(group->data[6 + 14], 32);
     EXPECT_EQ(word_at(group->data, 6 + 14 + 8), 8);  // bytes of the image
     EXPECT_EQ(word_at(group->data, 6 + 14 + 12), 3);
+}
+
+// A menu is its header and its items depth first, each level's last item
+// marked MF_END; an accelerator table is 8-byte entries, the last marked.
+TEST(ResourceCompiler, MenusAndAcceleratorsInTheirResourceForms)
+{
+    ScriptFiles files;
+    const std::string script = files.write("menu.rc",
+                                           "202 MENU\nBEGIN\n  POPUP \"Scale\"\n  BEGIN\n"
+                                           "    MENUITEM \"Re\", 32792, CHECKED\n    MENUITEM SEPARATOR\n"
+                                           "    MENUITEM \"x\", 32769, GRAYED\n  END\nEND\n"
+                                           "7 ACCELERATORS\nBEGIN\n  \"^C\", 100\n  \"s\", 101, VIRTKEY, CONTROL, SHIFT\n"
+                                           "  0x70, 102, VIRTKEY, ALT, NOINVERT\nEND\n");
+    const auto resources = helm::rc::compile_script(script, {});
+    const CompiledResource* menu = find(resources, 4, 202);
+    ASSERT_NE(menu, nullptr);
+    const auto w = [&](size_t at) { return word_at(menu->data, at); };
+    std::vector<uint16_t> words;
+    for (size_t at = 0; at + 1 < menu->data.size(); at += 2)
+        words.push_back(w(at));
+    const std::vector<uint16_t> expected = {
+        0, 0,                                           // header
+        0x0010 | 0x0080, 'S', 'c', 'a', 'l', 'e', 0,    // the only popup: MF_POPUP | MF_END
+        0x0008, 32792, 'R', 'e', 0,                     // checked
+        0, 0, 0,                                        // separator
+        0x0001 | 0x0080, 32769, 'x', 0,                 // grayed, last of its level
+    };
+    EXPECT_EQ(words, expected);
+
+    const CompiledResource* table = find(resources, 9, 7);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->data.size(), 24u);
+    const auto entry = [&](int i, int field) { return word_at(table->data, size_t(i) * 8 + size_t(field) * 2); };
+    EXPECT_EQ(entry(0, 0), 0);  // a character
+    EXPECT_EQ(entry(0, 1), 3);  // ^C
+    EXPECT_EQ(entry(0, 2), 100);
+    EXPECT_EQ(entry(1, 0), 0x01 | 0x04 | 0x08);
+    EXPECT_EQ(entry(1, 1), 'S');  // a virtual key's letter in upper case
+    EXPECT_EQ(entry(2, 0), 0x01 | 0x02 | 0x10 | 0x80);
+    EXPECT_EQ(entry(2, 1), 0x70);
 }
 
 TEST(ResourceCompiler, VersionNodesNestWithAlignedLengths)

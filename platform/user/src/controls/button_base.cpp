@@ -295,8 +295,141 @@ LRESULT ButtonBase::on_get_image(WPARAM type) const
 
 LRESULT ButtonBase::on_paint()
 {
-    paint_background(m_window, ctlcolor_message());
+    PaintScope paint(m_window, ctlcolor_message());
+    if (paint.dc())
+        draw(paint);
     return 0;
+}
+
+void ButtonBase::draw(const PaintScope& paint)
+{
+    FillRect(paint.dc(), &paint.client(), paint.brush());
+}
+
+std::string ButtonBase::text() const
+{
+    char buffer[1024];
+    int n = GetWindowText(m_window, buffer, sizeof buffer);
+    return std::string(buffer, static_cast<size_t>(std::max(n, 0)));
+}
+
+RECT ButtonBase::draw_label(HDC dc, RECT rect, UINT format) const
+{
+    const DWORD s = style();
+    const std::string label = text();
+    if (s & BS_MULTILINE)
+        format = (format & ~(DT_SINGLELINE | DT_VCENTER)) | DT_WORDBREAK;
+    switch (s & BS_CENTER) {
+    case BS_LEFT: format = (format & ~(DT_CENTER | DT_RIGHT)) | DT_LEFT; break;
+    case BS_RIGHT: format = (format & ~(DT_CENTER | DT_LEFT)) | DT_RIGHT; break;
+    case BS_CENTER: format = (format & ~(DT_LEFT | DT_RIGHT)) | DT_CENTER; break;
+    default: break;
+    }
+    // Where the text will land: measured, then placed as DrawText places it.
+    RECT extent = rect;
+    DrawText(dc, label.c_str(), -1, &extent, (format & ~(DT_VCENTER | DT_BOTTOM)) | DT_CALCRECT);
+    const int w = extent.right - extent.left, h = extent.bottom - extent.top;
+    RECT placed{rect.left, rect.top, rect.left + w, rect.top + h};
+    if (format & DT_CENTER)
+        OffsetRect(&placed, (rect.right - rect.left - w) / 2, 0);
+    else if (format & DT_RIGHT)
+        OffsetRect(&placed, rect.right - rect.left - w, 0);
+    const DWORD vertical = s & BS_VCENTER;
+    if (vertical == BS_TOP) {
+    } else if (vertical == BS_BOTTOM) {
+        OffsetRect(&placed, 0, rect.bottom - rect.top - h);
+    } else {
+        OffsetRect(&placed, 0, (rect.bottom - rect.top - h) / 2);
+    }
+    RECT target = placed;
+    target.right = std::max(target.right, rect.right);
+    target.left = std::min(target.left, rect.left);
+    if (format & DT_CENTER)
+        target = RECT{rect.left, placed.top, rect.right, placed.bottom};
+    const UINT draw_format = (format & ~(DT_VCENTER | DT_BOTTOM)) | DT_NOCLIP;
+    SetBkMode(dc, TRANSPARENT);
+    if (IsWindowEnabled(m_window))
+        DrawText(dc, label.c_str(), -1, &target, draw_format);
+    else
+        draw_grey_text(dc, label.c_str(), -1, target, draw_format);
+    return placed;
+}
+
+void ButtonBase::draw_push(const PaintScope& paint, bool down, bool default_frame)
+{
+    HDC dc = paint.dc();
+    RECT r = paint.client();
+    if (default_frame) {
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&r, -1, -1);
+    }
+    if (down) {
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
+        InflateRect(&r, -1, -1);
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        InflateRect(&r, -1, -1);
+    } else {
+        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_SOFT | BF_MIDDLE | BF_ADJUST);
+    }
+    RECT inside = paint.client();
+    InflateRect(&inside, -4, -4);
+    RECT label = inside;
+    if (down)
+        OffsetRect(&label, 1, 1);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    const UINT image_type = (style() & BS_ICON) ? IMAGE_ICON : IMAGE_BITMAP;
+    HANDLE image = (style() & BS_ICON) ? m_icon : (style() & BS_BITMAP) ? m_bitmap : nullptr;
+    if (image) {
+        const SIZE size = image_size(image_type, image);
+        draw_image(dc, image_type, image, (label.left + label.right - size.cx) / 2,
+                   (label.top + label.bottom - size.cy) / 2);
+    } else {
+        draw_label(dc, label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    if (m_focused)
+        DrawFocusRect(dc, &inside);
+}
+
+void ButtonBase::draw_marked(const PaintScope& paint, UINT kind)
+{
+    const DWORD s = style();
+    if (s & BS_PUSHLIKE) {
+        draw_push(paint, m_pushed || m_check != BST_UNCHECKED, false);
+        return;
+    }
+    HDC dc = paint.dc();
+    const RECT& client = paint.client();
+    FillRect(dc, &client, paint.brush());
+    constexpr int box = 13, gap = 4;
+    const bool right = (s & BS_LEFTTEXT) != 0;
+    RECT mark{right ? client.right - box : client.left, client.top, 0, 0};
+    mark.right = mark.left + box;
+    const DWORD vertical = s & BS_VCENTER;
+    mark.top = vertical == BS_TOP ? client.top
+             : vertical == BS_BOTTOM ? client.bottom - box
+                                     : client.top + (client.bottom - client.top - box) / 2;
+    mark.bottom = mark.top + box;
+    UINT state = kind;
+    if (m_check == BST_CHECKED)
+        state |= DFCS_CHECKED;
+    if (m_check == BST_INDETERMINATE)
+        state |= DFCS_CHECKED | DFCS_BUTTON3STATE;
+    if (m_pushed)
+        state |= DFCS_PUSHED;
+    if (!IsWindowEnabled(m_window))
+        state |= DFCS_INACTIVE;
+    DrawFrameControl(dc, &mark, DFC_BUTTON, state);
+    RECT label = client;
+    if (right)
+        label.right -= box + gap;
+    else
+        label.left += box + gap;
+    RECT placed = draw_label(dc, label, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    if (m_focused && !text().empty()) {
+        InflateRect(&placed, 1, 1);
+        IntersectRect(&placed, &placed, &client);
+        DrawFocusRect(dc, &placed);
+    }
 }
 
 }  // namespace helm::user::controls

@@ -4,6 +4,8 @@
 // radio, group box) adds what is its own.
 #pragma once
 
+#include <string>
+
 #include "control.h"
 
 namespace helm::user::controls {
@@ -28,6 +30,21 @@ protected:
     virtual bool takes_input() const { return true; }
     virtual UINT ctlcolor_message() const { return WM_CTLCOLORSTATIC; }
     void set_check(UINT state);
+
+    // Painting: each kind draws itself into the DC the paint scope holds.
+    virtual void draw(const PaintScope& paint);
+    // The look of a push button (also of BS_PUSHLIKE check boxes and radio
+    // buttons): raised, or sunken while `down`; the black frame of the default.
+    void draw_push(const PaintScope& paint, bool down, bool default_frame);
+    // A check box or radio button: the mark `kind` (DFCS_BUTTONCHECK or
+    // DFCS_BUTTONRADIO) beside the text.
+    void draw_marked(const PaintScope& paint, UINT kind);
+    // The text in `rect` with the style's alignment, grey when disabled;
+    // answers where the text landed.
+    RECT draw_label(HDC dc, RECT rect, UINT format) const;
+    std::string text() const;
+    bool pushed() const { return m_pushed; }
+    bool focused() const { return m_focused; }
 
     HWND m_window;
     UINT m_check = BST_UNCHECKED;

@@ -14,6 +14,7 @@ protected:
     LRESULT dlg_code() const override { return DLGC_BUTTON; }
     void on_activated() override;
     bool checkable() const override { return true; }
+    void draw(const PaintScope& paint) override { draw_marked(paint, DFCS_BUTTONCHECK); }
 };
 
 }  // namespace helm::user::controls

@@ -1,6 +1,7 @@
 #include "combo_box.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "edit.h"
@@ -131,6 +132,9 @@ LRESULT ComboBox::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_edit)
             SendMessage(m_edit, WM_SETFONT, wParam, lParam);
         list(WM_SETFONT, wParam, lParam);
+        // The field is a line of the font high, as the list's items are.
+        on_set_item_height(static_cast<WPARAM>(-1),
+                           line_height(wParam ? reinterpret_cast<HFONT>(wParam) : font_of(m_window)) + field_padding);
         return 0;
     case WM_GETDLGCODE:
         return on_get_dlg_code(lParam);
@@ -489,9 +493,50 @@ LRESULT ComboBox::on_char(WPARAM ch)
     return 0;
 }
 
+// The sunken field with the arrow button (pressed while dropped); a
+// drop-down list shows the selected item, highlighted while focused. The
+// list itself paints as a list box in its own popup.
 LRESULT ComboBox::on_paint()
 {
-    m_brush = paint_background(m_window, IsWindowEnabled(m_window) ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC);
+    const bool enabled = IsWindowEnabled(m_window) != FALSE;
+    PaintScope paint(m_window, enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC);
+    m_brush = paint.brush();
+    HDC dc = paint.dc();
+    if (!dc)
+        return 0;
+    RECT field = paint.client();
+    DrawEdge(dc, &field, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    FillRect(dc, &field, m_brush);
+    RECT button = button_rect();
+    UINT state = DFCS_SCROLLCOMBOBOX;
+    if (m_dropped)
+        state |= DFCS_PUSHED | DFCS_FLAT;
+    if (!enabled)
+        state |= DFCS_INACTIVE;
+    DrawFrameControl(dc, &button, DFC_SCROLL, state);
+    if (has_edit())
+        return 0;
+    RECT item = item_rect();
+    const bool highlighted = GetFocus() == m_window && !m_dropped;
+    if (highlighted) {
+        FillRect(dc, &item, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    } else if (!enabled) {
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    }
+    const int index = selection();
+    if (index >= 0) {
+        std::string text(static_cast<size_t>(std::max<LRESULT>(0, list(LB_GETTEXTLEN, index))), '\0');
+        if (!text.empty())
+            list(LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(std::strlen(text.c_str()));
+        RECT where = item;
+        where.left += 2;
+        SetBkMode(dc, TRANSPARENT);
+        DrawText(dc, text.c_str(), -1, &where, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+    if (highlighted)
+        DrawFocusRect(dc, &item);
     return 0;
 }
 

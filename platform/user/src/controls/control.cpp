@@ -1,5 +1,7 @@
 #include "control.h"
 
+#include "../paint_internal.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -39,6 +41,92 @@ HBRUSH paint_background(HWND control, UINT ctlcolor_message)
     HBRUSH brush = ask_colours(control, ctlcolor_message, dc);
     EndPaint(control, &ps);
     return brush;
+}
+
+PaintScope::PaintScope(HWND window, UINT ctlcolor_message) : m_window(window)
+{
+    BeginPaint(window, &m_paint);
+    GetClientRect(window, &m_client);
+    if (!m_paint.hdc)
+        return;
+    m_old_font = SelectObject(m_paint.hdc, font_of(window));
+    m_brush = ask_colours(window, ctlcolor_message, m_paint.hdc);
+    if (!m_brush)
+        m_brush = default_control_colours(ctlcolor_message, m_paint.hdc);
+}
+
+PaintScope::~PaintScope()
+{
+    if (m_paint.hdc && m_old_font)
+        SelectObject(m_paint.hdc, m_old_font);
+    EndPaint(m_window, &m_paint);
+}
+
+HFONT font_of(HWND control)
+{
+    HFONT font = reinterpret_cast<HFONT>(SendMessage(control, WM_GETFONT, 0, 0));
+    return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+}
+
+int line_height(HFONT font)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRIC tm{};
+    GetTextMetrics(dc, &tm);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return tm.tmHeight > 0 ? tm.tmHeight : default_item_height;
+}
+
+void draw_grey_text(HDC dc, const char* text, int length, RECT rect, UINT format)
+{
+    const int mode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF old = SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+    RECT shifted = rect;
+    OffsetRect(&shifted, 1, 1);
+    DrawText(dc, text, length, &shifted, format);
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    DrawText(dc, text, length, &rect, format);
+    SetTextColor(dc, old);
+    SetBkMode(dc, mode);
+}
+
+SIZE image_size(UINT type, HANDLE image)
+{
+    BITMAP bm{};
+    if (!image)
+        return {0, 0};
+    if (type == IMAGE_BITMAP) {
+        GetObject(image, sizeof bm, &bm);
+        return {bm.bmWidth, bm.bmHeight};
+    }
+    ICONINFO info{};
+    if (!GetIconInfo(static_cast<HICON>(image), &info))
+        return {0, 0};
+    GetObject(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    if (info.hbmMask)
+        DeleteObject(info.hbmMask);
+    // A mask without colour holds the AND and XOR halves one above the other.
+    return {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+void draw_image(HDC dc, UINT type, HANDLE image, int x, int y)
+{
+    if (!image)
+        return;
+    if (type != IMAGE_BITMAP) {
+        DrawIconEx(dc, x, y, static_cast<HICON>(image), 0, 0, 0, nullptr, DI_NORMAL);
+        return;
+    }
+    const SIZE size = image_size(IMAGE_BITMAP, image);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, image);
+    BitBlt(dc, x, y, size.cx, size.cy, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
 }
 
 POINT point_of(LPARAM lParam)

@@ -101,6 +101,41 @@ HBRUSH ask_colours(HWND control, UINT ctlcolor_message, HDC dc);
 // colours (as Windows does before painting) and validates.
 HBRUSH paint_background(HWND control, UINT ctlcolor_message);
 
+// One WM_PAINT of a control: BeginPaint, the parent's colours for
+// `ctlcolor_message` (Windows' defaults when the parent gives no brush)
+// and the control's font selected; EndPaint when it goes.
+class PaintScope {
+public:
+    PaintScope(HWND window, UINT ctlcolor_message);
+    ~PaintScope();
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+
+    HDC dc() const { return m_paint.hdc; }
+    HBRUSH brush() const { return m_brush; }
+    const RECT& client() const { return m_client; }
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint{};
+    HBRUSH m_brush = nullptr;
+    HGDIOBJ m_old_font = nullptr;
+    RECT m_client{};
+};
+
+// The font a control draws with: its WM_SETFONT font, else the system's.
+HFONT font_of(HWND control);
+// The height of a text line in a font (tmHeight).
+int line_height(HFONT font);
+// Text in the greyed look of a disabled control: a highlight copy one pixel
+// down and right, the shadow colour over it.
+void draw_grey_text(HDC dc, const char* text, int length, RECT rect, UINT format);
+
+// The size of an icon (IMAGE_ICON) or bitmap (IMAGE_BITMAP); 0 x 0 for none.
+SIZE image_size(UINT type, HANDLE image);
+// Draws an icon or bitmap with its own size, its top left at (x, y).
+void draw_image(HDC dc, UINT type, HANDLE image, int x, int y);
+
 // The point of a mouse message, in client coordinates.
 POINT point_of(LPARAM lParam);
 bool in_client(HWND window, POINT point);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "helm/user/clipboard.h"
 #include "helm/user/controls.h"
 
 namespace helm::user::controls {
@@ -355,8 +356,7 @@ LRESULT Edit::on_copy() const
 {
     if (m_anchor == m_caret || m_password_char)
         return 0;
-    if (auto clipboard = clipboard_text())
-        clipboard->set(m_text.substr(sel_start(), sel_end() - sel_start()));
+    clipboard_put_text(m_window, m_text.substr(sel_start(), sel_end() - sel_start()));
     return 0;
 }
 
@@ -366,8 +366,7 @@ LRESULT Edit::on_paste()
     if (read_only())
         return 0;
     std::string text;
-    auto clipboard = clipboard_text();
-    if (!clipboard || !clipboard->get(text))
+    if (!clipboard_take_text(m_window, text))
         return 0;
     if (!multiline())
         text = text.substr(0, text.find_first_of("\r\n"));
@@ -447,10 +446,74 @@ LRESULT Edit::on_button_down()
     return 0;
 }
 
+// The text line by line from the top, the selection in the highlight
+// colours while focused (or with ES_NOHIDESEL), grey text when disabled. A
+// single line too long for the box is shifted so the caret stays in view.
 LRESULT Edit::on_paint()
 {
     const bool grey = read_only() || !IsWindowEnabled(m_window);
-    m_brush = paint_background(m_window, grey ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
+    PaintScope paint(m_window, grey ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
+    m_brush = paint.brush();
+    HDC dc = paint.dc();
+    if (!dc)
+        return 0;
+    const RECT& client = paint.client();
+    FillRect(dc, &client, m_brush);
+    const std::string shown = m_password_char ? std::string(m_text.size(), m_password_char) : m_text;
+    const int height = line_height(font_of(m_window));
+    constexpr int margin = 1;
+    auto width_of = [&](size_t from, size_t to) {
+        SIZE size{};
+        if (to > from)
+            GetTextExtentPoint32(dc, shown.data() + from, static_cast<int>(to - from), &size);
+        return static_cast<int>(size.cx);
+    };
+    const bool show_selection = sel_start() != sel_end() && (GetFocus() == m_window || (style() & ES_NOHIDESEL));
+    const COLORREF text_colour = IsWindowEnabled(m_window) ? GetTextColor(dc) : GetSysColor(COLOR_GRAYTEXT);
+    SetBkMode(dc, TRANSPARENT);
+    size_t line_start = 0;
+    int y = client.top;
+    while (line_start <= shown.size() && y < client.bottom) {
+        size_t line_end = multiline() ? shown.find("\r\n", line_start) : std::string::npos;
+        if (line_end == std::string::npos)
+            line_end = shown.size();
+        int x = client.left + margin;
+        if (!multiline()) {
+            const int room = client.right - client.left - 2 * margin;
+            const int caret_x = width_of(0, m_caret);
+            if (caret_x > room)
+                x -= caret_x - room;
+            const DWORD align = style() & (ES_CENTER | ES_RIGHT);
+            const int full = width_of(0, shown.size());
+            if (full < room && align == ES_RIGHT)
+                x += room - full;
+            else if (full < room && align == ES_CENTER)
+                x += (room - full) / 2;
+        }
+        // Three runs: before, inside and after the selection.
+        const size_t cuts[4] = {line_start, std::clamp(sel_start(), line_start, line_end),
+                                std::clamp(sel_end(), line_start, line_end), line_end};
+        for (int run = 0; run < 3; ++run) {
+            const size_t from = cuts[run], to = cuts[run + 1];
+            if (to <= from)
+                continue;
+            const int w = width_of(from, to);
+            const bool selected = run == 1 && show_selection;
+            if (selected) {
+                RECT back{x, y, x + w, y + height};
+                FillRect(dc, &back, GetSysColorBrush(COLOR_HIGHLIGHT));
+                SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+            } else {
+                SetTextColor(dc, text_colour);
+            }
+            TextOut(dc, x, y, shown.data() + from, static_cast<int>(to - from));
+            x += w;
+        }
+        if (line_end >= shown.size())
+            break;
+        line_start = line_end + 2;
+        y += height;
+    }
     return 0;
 }
 

@@ -13,6 +13,7 @@ public:
 protected:
     LRESULT dlg_code() const override { return DLGC_STATIC; }
     bool takes_input() const override { return false; }
+    void draw(const PaintScope& paint) override;
 };
 
 }  // namespace helm::user::controls

@@ -122,6 +122,11 @@ LRESULT ListBox::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         clamp_top();
         return 0;
+    case WM_SETFONT:
+        // Items are as high as a line of the font.
+        m_item_height = line_height(wParam ? reinterpret_cast<HFONT>(wParam) : font_of(m_window));
+        clamp_top();
+        return 0;
     case WM_PAINT:
         return on_paint();
     default:
@@ -519,9 +524,50 @@ LRESULT ListBox::on_focus(int code)
     return 0;
 }
 
+// Items from the top index down, selected ones in the highlight colours
+// (in a dropped list, the item under the mouse), the focus item framed
+// while the list has the focus.
 LRESULT ListBox::on_paint()
 {
-    m_brush = paint_background(m_window, WM_CTLCOLORLISTBOX);
+    // The own vertical bar follows the items: no thumb while they all fit.
+    if (style() & WS_VSCROLL) {
+        SCROLLINFO bar{};
+        bar.cbSize = sizeof bar;
+        bar.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        bar.nMax = std::max(0, count() - 1);
+        bar.nPage = static_cast<UINT>(visible_count());
+        bar.nPos = m_top;
+        SetScrollInfo(m_window, SB_VERT, &bar, FALSE);
+    }
+    PaintScope paint(m_window, WM_CTLCOLORLISTBOX);
+    m_brush = paint.brush();
+    HDC dc = paint.dc();
+    if (!dc)
+        return 0;
+    const RECT& client = paint.client();
+    FillRect(dc, &client, m_brush);
+    const bool enabled = IsWindowEnabled(m_window) != FALSE;
+    const COLORREF text_colour = enabled ? GetTextColor(dc) : GetSysColor(COLOR_GRAYTEXT);
+    const bool focused = GetFocus() == m_window;
+    SetBkMode(dc, TRANSPARENT);
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    if (style() & LBS_USETABSTOPS)
+        format |= DT_EXPANDTABS;
+    for (int i = m_top, y = 0; i < count() && y < client.bottom; ++i, y += m_item_height) {
+        RECT item{0, y, client.right, y + m_item_height};
+        const bool selected = in_combo() ? i == m_caret : multiple() ? m_items[size_t(i)].selected : i == m_selection;
+        if (selected) {
+            FillRect(dc, &item, GetSysColorBrush(COLOR_HIGHLIGHT));
+            SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        } else {
+            SetTextColor(dc, text_colour);
+        }
+        RECT text = item;
+        text.left += 2;
+        DrawText(dc, m_items[size_t(i)].text.c_str(), -1, &text, format);
+        if (focused && i == m_caret && !in_combo())
+            DrawFocusRect(dc, &item);
+    }
     return 0;
 }
 

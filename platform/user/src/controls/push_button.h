@@ -12,6 +12,7 @@ public:
 protected:
     LRESULT dlg_code() const override;
     UINT ctlcolor_message() const override { return WM_CTLCOLORBTN; }
+    void draw(const PaintScope& paint) override { draw_push(paint, pushed(), type() == BS_DEFPUSHBUTTON); }
 };
 
 }  // namespace helm::user::controls

@@ -15,6 +15,7 @@ protected:
     LRESULT dlg_code() const override { return DLGC_BUTTON | DLGC_RADIOBUTTON; }
     void on_activated() override;
     bool checkable() const override { return true; }
+    void draw(const PaintScope& paint) override { draw_marked(paint, DFCS_BUTTONRADIO); }
 
 private:
     void clear_group();

@@ -210,23 +210,116 @@ LRESULT ScrollBar::on_get_range(WPARAM min, LPARAM max) const
 // Arrows as long as the bar is thick (shrunk when the bar is short), the
 // thumb in proportion to the page, at least min_thumb, none when the bar
 // has nothing to scroll or no room.
+namespace {
+
+// The track's checker of highlight and face, tiled from one cached tile
+// (a bar is redrawn often; pixel by pixel it would cost the most of it).
+constexpr int tile_size = 64;
+
+HDC checker_tile()
+{
+    thread_local HDC tile = [] {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bits = CreateCompatibleBitmap(dc, tile_size, tile_size);
+        SelectObject(dc, bits);
+        RECT all{0, 0, tile_size, tile_size};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+        const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+        for (int y = 0; y < tile_size; ++y)
+            for (int x = y & 1; x < tile_size; x += 2)
+                SetPixelV(dc, x, y, light);
+        return dc;
+    }();
+    return tile;
+}
+
+void fill_checker(HDC dc, const RECT& r)
+{
+    HDC tile = checker_tile();
+    for (int y = r.top; y < r.bottom; y += tile_size - 2)
+        for (int x = r.left; x < r.right; x += tile_size - 2) {
+            // The tile starts on the pixel parity of the bar's own corner.
+            const int w = std::min<int>(tile_size - 2, r.right - x), h = std::min<int>(tile_size - 2, r.bottom - y);
+            BitBlt(dc, x, y, w, h, tile, (x + y) & 1, 0, SRCCOPY);
+        }
+}
+
+}  // namespace
+
+ScrollLayout scroll_layout(int length, int thickness, const ScrollState& state)
+{
+    ScrollLayout l{length, std::min(thickness, length / 2), 0, 0};
+    const int track = length - 2 * l.arrow;
+    const long long size = static_cast<long long>(state.max()) - state.min() + 1;
+    if (track < min_thumb || size <= 0 || state.max_pos() == state.min() || state.arrows == ESB_DISABLE_BOTH)
+        return l;
+    long long thumb = state.page() ? track * static_cast<long long>(state.page()) / size : thickness;
+    thumb = std::clamp<long long>(thumb, min_thumb, track);
+    const long long span = state.max_pos() - state.min();
+    l.thumb_size = static_cast<int>(thumb);
+    l.thumb_start = l.arrow + static_cast<int>((track - thumb) * (state.track_pos() - state.min()) / span);
+    return l;
+}
+
 ScrollBar::Layout ScrollBar::layout() const
 {
     RECT client;
     GetClientRect(m_window, &client);
-    const int length = vertical() ? client.bottom : client.right;
-    const int thickness = vertical() ? client.right : client.bottom;
-    Layout l{length, std::min(thickness, length / 2), 0, 0};
-    const int track = length - 2 * l.arrow;
-    const long long size = static_cast<long long>(m_state.max()) - m_state.min() + 1;
-    if (track < min_thumb || size <= 0 || m_state.max_pos() == m_state.min() || m_state.arrows == ESB_DISABLE_BOTH)
-        return l;
-    long long thumb = m_state.page() ? track * static_cast<long long>(m_state.page()) / size : thickness;
-    thumb = std::clamp<long long>(thumb, min_thumb, track);
-    const long long span = m_state.max_pos() - m_state.min();
-    l.thumb_size = static_cast<int>(thumb);
-    l.thumb_start = l.arrow + static_cast<int>((track - thumb) * (m_state.track_pos() - m_state.min()) / span);
-    return l;
+    return vertical() ? scroll_layout(client.bottom, client.right, m_state)
+                      : scroll_layout(client.right, client.bottom, m_state);
+}
+
+void draw_scroll_bar(HDC dc, RECT area, bool vertical, const SCROLLINFO& info, bool enabled, int pressed)
+{
+    ScrollState state(info.nMin, info.nMax);
+    SCROLLINFO all = info;
+    all.fMask = SIF_PAGE | SIF_POS;
+    state.set(all);
+    draw_scroll_bar(dc, area, vertical, state, enabled, pressed);
+}
+
+void draw_scroll_bar(HDC dc, RECT area, bool vertical, const ScrollState& state, bool enabled, int pressed)
+{
+    const int length = vertical ? area.bottom - area.top : area.right - area.left;
+    const int thickness = vertical ? area.right - area.left : area.bottom - area.top;
+    if (length <= 0 || thickness <= 0)
+        return;
+    const ScrollLayout l = scroll_layout(length, thickness, state);
+    // A piece of the bar from `from` to `to` along it.
+    auto piece = [&](int from, int to) {
+        return vertical ? RECT{area.left, area.top + from, area.right, area.top + to}
+                        : RECT{area.left + from, area.top, area.left + to, area.bottom};
+    };
+    const bool live = enabled && l.thumb_size > 0;
+    auto arrow_state = [&](UINT direction, UINT disabled_bit, int part) {
+        UINT s = direction;
+        if (!live || (state.arrows & disabled_bit))
+            s |= DFCS_INACTIVE;
+        if (pressed == part)
+            s |= DFCS_PUSHED;
+        return s;
+    };
+    RECT first = piece(0, l.arrow), last = piece(length - l.arrow, length);
+    DrawFrameControl(dc, &first, DFC_SCROLL,
+                     arrow_state(vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT, ESB_DISABLE_LTUP, 1));
+    DrawFrameControl(dc, &last, DFC_SCROLL,
+                     arrow_state(vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT, ESB_DISABLE_RTDN, 5));
+    // The track: the classic checker of highlight and face, black where pressed.
+    RECT track = piece(l.arrow, length - l.arrow);
+    auto checker = [&](const RECT& r, bool down) {
+        if (down)
+            FillRect(dc, &r, GetSysColorBrush(COLOR_3DDKSHADOW));
+        else
+            fill_checker(dc, r);
+    };
+    if (l.thumb_size == 0) {
+        checker(track, false);
+        return;
+    }
+    checker(piece(l.arrow, l.thumb_start), pressed == 2);
+    checker(piece(l.thumb_start + l.thumb_size, length - l.arrow), pressed == 4);
+    RECT thumb = piece(l.thumb_start, l.thumb_start + l.thumb_size);
+    DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT | BF_MIDDLE);
 }
 
 ScrollBar::Part ScrollBar::part_at(POINT point) const
@@ -376,7 +469,19 @@ LRESULT ScrollBar::on_key(WPARAM key, bool down)
 
 LRESULT ScrollBar::on_paint()
 {
-    m_brush = paint_background(m_window, WM_CTLCOLORSCROLLBAR);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_window, &ps);
+    m_brush = ask_colours(m_window, WM_CTLCOLORSCROLLBAR, dc);
+    RECT client;
+    GetClientRect(m_window, &client);
+    if (inert()) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    } else {
+        // A held part looks pressed while the mouse is over it.
+        const int pressed = m_pressed != Part::thumb && part_at(m_mouse) == m_pressed ? static_cast<int>(m_pressed) : 0;
+        draw_scroll_bar(dc, client, vertical(), m_state, IsWindowEnabled(m_window) != FALSE, pressed);
+    }
+    EndPaint(m_window, &ps);
     return 0;
 }
 

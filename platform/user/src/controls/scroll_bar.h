@@ -38,6 +38,22 @@ private:
     bool m_tracking = false;
 };
 
+// Where the parts of a bar lie along it: arrows at both ends, the thumb in
+// proportion to the page (thumb_size 0: no thumb).
+struct ScrollLayout {
+    int length;  // along the bar
+    int arrow;
+    int thumb_start;
+    int thumb_size;
+};
+ScrollLayout scroll_layout(int length, int thickness, const ScrollState& state);
+
+// Draws a bar in `area` of `dc`: arrows, the track and the thumb in the
+// classic look. `pressed` is 1 for the up/left arrow, 2 for the page before
+// the thumb, 4 for the page after, 5 for the down/right arrow, else 0.
+void draw_scroll_bar(HDC dc, RECT area, bool vertical, const SCROLLINFO& info, bool enabled, int pressed);
+void draw_scroll_bar(HDC dc, RECT area, bool vertical, const ScrollState& state, bool enabled, int pressed);
+
 class ScrollBar {
 public:
     ScrollBar(HWND window, const CREATESTRUCT& cs);
@@ -47,12 +63,7 @@ public:
 
 private:
     enum class Part { none, line_up, page_up, thumb, page_down, line_down };
-    struct Layout {
-        int length;  // along the bar
-        int arrow;
-        int thumb_start;
-        int thumb_size;  // 0: no thumb
-    };
+    using Layout = ScrollLayout;
 
     bool vertical() const { return (style_of(m_window) & SBS_VERT) != 0; }
     bool inert() const { return (style_of(m_window) & (SBS_SIZEBOX | SBS_SIZEGRIP)) != 0; }

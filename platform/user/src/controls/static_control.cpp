@@ -22,7 +22,15 @@ UINT image_type_of(DWORD type)
 }
 }  // namespace
 
-StaticControl::StaticControl(HWND window, const CREATESTRUCT&) : m_window(window) {}
+// An icon or bitmap static names its picture in its text: loaded from the
+// module that creates it.
+StaticControl::StaticControl(HWND window, const CREATESTRUCT& cs) : m_window(window)
+{
+    const DWORD kind = static_cast<DWORD>(cs.style) & SS_TYPEMASK;
+    if ((kind == SS_ICON || kind == SS_BITMAP) && cs.lpszName && (IS_INTRESOURCE(cs.lpszName) || cs.lpszName[0]))
+        m_image = kind == SS_ICON ? static_cast<HANDLE>(LoadIcon(cs.hInstance, cs.lpszName))
+                                  : static_cast<HANDLE>(LoadBitmap(cs.hInstance, cs.lpszName));
+}
 
 LRESULT CALLBACK StaticControl::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -58,6 +66,9 @@ LRESULT StaticControl::handle(UINT message, WPARAM wParam, LPARAM lParam)
         InvalidateRect(m_window, nullptr, TRUE);
         return r;
     }
+    case WM_CREATE:
+        fit_image();
+        return 0;
     case WM_PAINT:
         return on_paint();
     default:
@@ -80,6 +91,7 @@ LRESULT StaticControl::on_set_image(UINT type, HANDLE image)
         return 0;
     HANDLE old = m_image;
     m_image = image;
+    fit_image();
     InvalidateRect(m_window, nullptr, TRUE);
     return reinterpret_cast<LRESULT>(old);
 }
@@ -89,9 +101,81 @@ LRESULT StaticControl::on_get_image(UINT type) const
     return type == image_type_of(this->type()) ? reinterpret_cast<LRESULT>(m_image) : 0;
 }
 
+// Windows sizes an image static to its picture unless told to centre it.
+void StaticControl::fit_image()
+{
+    const DWORD kind = type();
+    if ((kind != SS_ICON && kind != SS_BITMAP) || !m_image || (style_of(m_window) & (SS_CENTERIMAGE | SS_REALSIZECONTROL)))
+        return;
+    const SIZE size = image_size(image_type_of(kind), m_image);
+    if (size.cx > 0 && size.cy > 0)
+        SetWindowPos(m_window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT StaticControl::on_paint()
 {
-    m_brush = paint_background(m_window, WM_CTLCOLORSTATIC);
+    PaintScope paint(m_window, WM_CTLCOLORSTATIC);
+    m_brush = paint.brush();
+    HDC dc = paint.dc();
+    if (!dc)
+        return 0;
+    const DWORD s = style_of(m_window);
+    RECT r = paint.client();
+    auto fill_with = [&](int colour) { FillRect(dc, &r, GetSysColorBrush(colour)); };
+    auto frame_with = [&](int colour) { FrameRect(dc, &r, GetSysColorBrush(colour)); };
+    switch (type()) {
+    case SS_BLACKRECT: fill_with(COLOR_WINDOWFRAME); return 0;
+    case SS_GRAYRECT: fill_with(COLOR_BTNSHADOW); return 0;
+    case SS_WHITERECT: fill_with(COLOR_WINDOW); return 0;
+    case SS_BLACKFRAME: frame_with(COLOR_WINDOWFRAME); return 0;
+    case SS_GRAYFRAME: frame_with(COLOR_BTNSHADOW); return 0;
+    case SS_WHITEFRAME: frame_with(COLOR_WINDOW); return 0;
+    case SS_ETCHEDHORZ: DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP); return 0;
+    case SS_ETCHEDVERT: DrawEdge(dc, &r, EDGE_ETCHED, BF_LEFT); return 0;
+    case SS_ETCHEDFRAME: DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT); return 0;
+    case SS_OWNERDRAW:
+    case SS_USERITEM:
+    case SS_ENHMETAFILE: return 0;
+    default: break;
+    }
+    FillRect(dc, &r, m_brush);
+    if (s & SS_SUNKEN)
+        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    if (type() == SS_ICON || type() == SS_BITMAP) {
+        const UINT kind = image_type_of(type());
+        const SIZE size = image_size(kind, m_image);
+        const bool centre = (s & SS_CENTERIMAGE) != 0;
+        draw_image(dc, kind, m_image, centre ? (r.left + r.right - size.cx) / 2 : r.left,
+                   centre ? (r.top + r.bottom - size.cy) / 2 : r.top);
+        return 0;
+    }
+    char buffer[4096];
+    const int n = GetWindowText(m_window, buffer, sizeof buffer);
+    UINT format = DT_EXPANDTABS;
+    switch (type()) {
+    case SS_CENTER: format |= DT_CENTER | DT_WORDBREAK; break;
+    case SS_RIGHT: format |= DT_RIGHT | DT_WORDBREAK; break;
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP: format |= DT_SINGLELINE; break;
+    default: format |= DT_WORDBREAK; break;
+    }
+    if (s & SS_NOPREFIX)
+        format |= DT_NOPREFIX;
+    if (s & SS_CENTERIMAGE)
+        format = (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
+    switch (s & SS_ELLIPSISMASK) {
+    case SS_ENDELLIPSIS: format |= DT_END_ELLIPSIS; break;
+    case SS_PATHELLIPSIS: format |= DT_PATH_ELLIPSIS; break;
+    case SS_WORDELLIPSIS: format |= DT_WORD_ELLIPSIS; break;
+    default: break;
+    }
+    if (s & SS_EDITCONTROL)
+        format |= DT_EDITCONTROL;
+    SetBkMode(dc, TRANSPARENT);
+    if (IsWindowEnabled(m_window))
+        DrawText(dc, buffer, n, &r, format);
+    else
+        draw_grey_text(dc, buffer, n, r, format);
     return 0;
 }
 

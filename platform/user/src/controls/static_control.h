@@ -20,6 +20,7 @@ private:
     LRESULT on_set_image(UINT type, HANDLE image);
     LRESULT on_get_image(UINT type) const;
     LRESULT on_paint();
+    void fit_image();
 
     HWND m_window;
     HANDLE m_image = nullptr;  // the icon of SS_ICON, the bitmap of SS_BITMAP

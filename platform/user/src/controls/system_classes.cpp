@@ -1,11 +1,11 @@
 // The standard control classes, registered once for the process the first
-// time the layer creates a window or looks a class up; the process
-// clipboard text the edits use; GetComboBoxInfo.
+// time the layer creates a window or looks a class up; GetComboBoxInfo.
 
 #include <mutex>
 
 #include "../window_table.h"
 #include "helm/kernel/error.h"
+#include "../commctrl/common.h"
 #include "button_base.h"
 #include "combo_box.h"
 #include "edit.h"
@@ -15,52 +15,6 @@
 #include "static_control.h"
 
 namespace helm::user {
-
-namespace {
-
-class ProcessClipboard : public ClipboardText {
-public:
-    bool get(std::string& text) override
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_has)
-            return false;
-        text = m_text;
-        return true;
-    }
-    void set(const std::string& text) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_text = text;
-        m_has = true;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::string m_text;
-    bool m_has = false;
-};
-
-std::mutex g_clipboard_mutex;
-std::shared_ptr<ClipboardText>& clipboard_slot()
-{
-    static auto* slot = new std::shared_ptr<ClipboardText>(std::make_shared<ProcessClipboard>());
-    return *slot;
-}
-
-}  // namespace
-
-void set_clipboard_text(std::shared_ptr<ClipboardText> clipboard)
-{
-    std::lock_guard lock(g_clipboard_mutex);
-    clipboard_slot() = clipboard ? std::move(clipboard) : std::make_shared<ProcessClipboard>();
-}
-
-std::shared_ptr<ClipboardText> clipboard_text()
-{
-    std::lock_guard lock(g_clipboard_mutex);
-    return clipboard_slot();
-}
 
 void register_system_classes()
 {
@@ -87,6 +41,7 @@ void register_system_classes()
             wc.lpszClassName = row.name;
             RegisterClass(&wc);
         }
+        commctrl::register_common_classes();
     });
 }
 

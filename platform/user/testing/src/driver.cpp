@@ -46,6 +46,7 @@ BYTE key_of(char c, bool* shift)
     } table[] = {
         {' ', VK_SPACE}, {'.', VK_OEM_PERIOD}, {'-', VK_OEM_MINUS}, {',', VK_OEM_COMMA},
         {'=', VK_OEM_PLUS}, {'+', VK_ADD}, {'*', VK_MULTIPLY}, {'/', VK_DIVIDE}, {'\b', VK_BACK},
+        {'\r', VK_RETURN}, {'\t', VK_TAB}, {'\x1b', VK_ESCAPE},
     };
     for (const auto& row : table)
         if (row.c == c)
@@ -86,6 +87,12 @@ void click_at(POINT screen_point)
 }
 
 void click(HWND window) { click_at(centre_of(window)); }
+
+void double_click(HWND window)
+{
+    click_at(centre_of(window));
+    click_at(centre_of(window));
+}
 
 void press(BYTE virtual_key)
 {

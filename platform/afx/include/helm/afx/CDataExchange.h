@@ -38,6 +38,10 @@ void DDX_Text(CDataExchange* dx, int id, CString& value);
 void DDX_Text(CDataExchange* dx, int id, int& value);
 void DDX_Text(CDataExchange* dx, int id, UINT& value);
 void DDX_Text(CDataExchange* dx, int id, short& value);
+// LONG and DWORD are int and UINT here; a native long keeps the 32-bit range
+// the Windows long had.
+void DDX_Text(CDataExchange* dx, int id, long& value);
+void DDX_Text(CDataExchange* dx, int id, unsigned long& value);
 void DDX_Text(CDataExchange* dx, int id, BYTE& value);
 void DDX_Text(CDataExchange* dx, int id, double& value);
 void DDX_Text(CDataExchange* dx, int id, float& value);

@@ -1,9 +1,10 @@
-// AfxMessageBox and the seam behind it. Message boxes come with the common
-// dialogs later; until then, and in tests, a replaceable function answers.
-// The default writes the text to the trace (OutputDebugString) and answers
-// as an operator who accepts: IDOK, IDYES for yes/no questions, IDIGNORE
-// for abort/retry/ignore and IDCANCEL for retry/cancel (never a retry, so
-// no loop waits for ever on a headless run).
+// AfxMessageBox and the seam behind it. AfxMessageBox is MessageBox with the
+// application's name as caption and the main window as owner, so the window
+// layer's one seam (helm::user::set_message_box_answer) answers both; the
+// seam here installs an answer there. headless_answer is the answer of an
+// operator who accepts: IDOK, IDYES for yes/no questions, IDIGNORE for
+// abort/retry/ignore and IDCANCEL for retry/cancel (never a retry, so no
+// loop waits for ever), for a host that runs without an operator.
 #pragma once
 
 #include <functional>
@@ -44,7 +45,7 @@ int AfxMessageBox(UINT id, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1
 
 namespace helm::afx {
 using MessageBoxSeam = std::function<int(HWND owner, const char* text, const char* caption, UINT type)>;
-// Replaces the seam; an empty function restores the default.
+// Replaces the seam; an empty function restores the real dialog.
 void set_message_box(MessageBoxSeam seam);
 // The default's answer for a box type.
 int headless_answer(UINT type);

@@ -446,19 +446,3 @@ BOOL GetScrollRange(HWND window, int bar, LPINT minPos, LPINT maxPos);
 BOOL EnableScrollBar(HWND window, UINT bar, UINT arrows);
 
 BOOL GetComboBoxInfo(HWND combo, PCOMBOBOXINFO info);
-
-namespace helm::user {
-
-// The clipboard text that edits cut, copy and paste. A process-wide text
-// store until the station's clipboard exists; tests can replace it.
-class ClipboardText {
-public:
-    virtual ~ClipboardText() = default;
-    // False when there is no text on the clipboard.
-    virtual bool get(std::string& text) = 0;
-    virtual void set(const std::string& text) = 0;
-};
-void set_clipboard_text(std::shared_ptr<ClipboardText> clipboard);
-std::shared_ptr<ClipboardText> clipboard_text();
-
-}  // namespace helm::user

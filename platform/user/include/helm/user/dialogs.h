@@ -153,18 +153,16 @@ namespace helm::user {
 // The average character width (cx) and the height (cy) in pixels of a font,
 // from which dialog units are worked out: one horizontal unit is cx / 4, one
 // vertical unit cy / 8. The one place the dialog manager learns a font's
-// size; until the drawing layer measures fonts it gives the classic figures
-// of the 8-point dialog font at 96 DPI (6 x 13), scaled by the point size.
-// A null face is the system font (8 x 16).
+// size (the drawing layer measures it; 6 x 13 for the 8-point dialog font at
+// 96 DPI). A null face is the system font (8 x 16).
 SIZE dialog_base_units(const char* face, int points);
 
 // True for a window the dialog manager runs (made from a template, or a
 // window whose procedure hands its messages to DefDlgProc).
 bool is_dialog(HWND window);
 
-// A font handle for a face and point size, the same handle for the same pair
-// for the life of the process, so that WM_SETFONT and WM_GETFONT carry
-// something the drawing layer can later resolve.
+// The font for a face and point size, the same handle for the same pair for
+// the life of the process.
 HFONT dialog_font(const char* face, int points);
 // What dialog_font was given for `font`; false for a handle it did not make.
 bool dialog_font_description(HFONT font, char* face, size_t face_size, int* points);

@@ -16,6 +16,7 @@
 #define WM_RBUTTONDBLCLK 0x0206
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
+#define WM_MBUTTONDBLCLK 0x0209
 #define WM_MOUSEWHEEL 0x020A
 #define WM_CAPTURECHANGED 0x0215
 #define WM_CANCELMODE 0x001F
@@ -108,7 +109,9 @@ enum class Button { left, right, middle };
 // A button pressed or released, or the mouse moved, at a screen point:
 // WM_xBUTTONDOWN/UP or WM_MOUSEMOVE with client coordinates and the MK_
 // flags, posted to the capture window or else the window under the point.
-// False when no window takes it (nothing there, or a disabled window).
+// A second press on a window of a CS_DBLCLKS class within 500 ms and 2
+// pixels is WM_xBUTTONDBLCLK. False when no window takes it (nothing there,
+// or a disabled window).
 bool mouse_button(POINT screen_point, Button button, bool down);
 bool mouse_move(POINT screen_point);
 

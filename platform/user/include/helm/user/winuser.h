@@ -512,3 +512,11 @@ BOOL CopyRect(LPRECT out, const RECT* in);
 
 // Resources: compiled scripts, FindResource, LoadString and version blocks.
 #include "helm/user/resources.h"
+
+// Window device contexts, edges, system brushes, icons and cursors.
+#include "helm/user/painting.h"
+
+// Clipboard, global memory blocks, message boxes and the file and folder pickers.
+#include "helm/user/clipboard.h"
+#include "helm/user/common_dialogs.h"
+#include "helm/user/menus.h"

@@ -21,6 +21,9 @@ void pump_until_idle(int limit = 100000);
 // Each action is delivered, then the queue is pumped until idle.
 void click(HWND window);                    // left button at the window's centre
 void click_at(POINT screen_point);
+// Two clicks in a row: the second press is a double click for windows of a
+// CS_DBLCLKS class.
+void double_click(HWND window);
 void press(BYTE virtual_key);               // down, then up
 void press_with_shift(BYTE virtual_key);    // Shift held around the key
 void press_enter();
