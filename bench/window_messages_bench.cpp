@@ -1,5 +1,6 @@
 // Window messages: in-process SendMessage (same thread, and to another
-// thread) and PostMessage rates, and the WM_COPYDATA round trip to a window
+// thread) and PostMessage rates (also through a dialog's IsDialogMessage,
+// as a modal loop dispatches), and the WM_COPYDATA round trip to a window
 // of another process found with FindWindow (p50 and p99).
 //
 //   window_messages_bench [messages] [round_trips] [copy_bytes]
@@ -105,6 +106,35 @@ void in_process(long messages)
     }
     std::printf("PostMessage + dispatch:     %10.0f messages/s\n", messages / seconds_since(start));
     DestroyWindow(window);
+
+    // A dialog with one control of the counting class, from a DLGTEMPLATEEX.
+    std::vector<WORD> t = {1, 0xFFFF, 0, 0, 0, 0, static_cast<WORD>(WS_POPUP & 0xFFFF),
+                           static_cast<WORD>(WS_POPUP >> 16), 1, 0, 0, 100, 50, 0, 0, 0};
+    if (t.size() % 2)
+        t.push_back(0);
+    const WORD item[] = {0, 0, 0, 0, 0, static_cast<WORD>((WS_CHILD | WS_VISIBLE) >> 16), 0, 0, 50, 20, 7, 0};
+    t.insert(t.end(), std::begin(item), std::end(item));
+    for (char c : std::string("HelmBenchLocal"))
+        t.push_back(static_cast<WORD>(c));
+    t.insert(t.end(), {0, 0, 0});
+    HWND dialog = CreateDialogIndirectParam(nullptr, reinterpret_cast<const DLGTEMPLATE*>(t.data()), nullptr,
+                                            nullptr, 0);
+    HWND control = dialog ? GetDlgItem(dialog, 7) : nullptr;
+    if (!control) {
+        std::fprintf(stderr, "dialog not made\n");
+        return;
+    }
+    posted = 0;
+    start = std::chrono::steady_clock::now();
+    while (posted < messages) {
+        for (long i = 0; i < batch && posted < messages; ++i, ++posted)
+            PostMessage(control, WM_APP, 0, 0);
+        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (!IsDialogMessage(dialog, &msg))
+                DispatchMessage(&msg);
+    }
+    std::printf("PostMessage + IsDialogMessage: %7.0f messages/s\n", messages / seconds_since(start));
+    DestroyWindow(dialog);
 }
 
 void copy_data_round_trips(const char* self, int round_trips, DWORD bytes)

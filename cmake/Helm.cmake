@@ -44,3 +44,28 @@ function(helm_tests module)
     DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS ${module} TIMEOUT 120)
 endfunction()
+
+# helm_resources(<target> <script.rc> [INCLUDE_DIRS <dirs...>])
+# Compiles a resource script with helm-rc into a C++ source added to the
+# target, whose resources it then holds (FindResource, LoadString on the
+# target's module handle). The script, the headers it includes and the
+# images it names are dependencies, so a change to any of them rebuilds.
+function(helm_resources target script)
+  cmake_parse_arguments(ARG "" "" "INCLUDE_DIRS" ${ARGN})
+  get_filename_component(script_path ${script} ABSOLUTE)
+  get_filename_component(script_name ${script} NAME_WE)
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_${script_name}_rc.cpp)
+  set(include_flags)
+  foreach(dir IN LISTS ARG_INCLUDE_DIRS)
+    get_filename_component(dir ${dir} ABSOLUTE)
+    list(APPEND include_flags -I ${dir})
+  endforeach()
+  add_custom_command(OUTPUT ${output}
+    COMMAND helm-rc ${include_flags} -o ${output} -d ${output}.d ${script_path}
+    DEPENDS helm-rc ${script_path}
+    DEPFILE ${output}.d
+    COMMENT "Compiling resources ${script}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${output})
+  target_link_libraries(${target} PRIVATE helm_user)
+endfunction()

@@ -13,7 +13,9 @@ using namespace helm::user;
 namespace {
 
 constexpr size_t max_class_name = 255;
-constexpr int max_extra_bytes = 40;  // as Windows limits cbClsExtra and cbWndExtra
+// Windows NT bounds extra bytes only by memory; a kilobyte is plenty and
+// still keeps a class from asking for absurd amounts (DLGWINDOWEXTRA is 48).
+constexpr int max_extra_bytes = 1024;
 
 ATOM register_class(const WNDCLASSEX& wc)
 {
@@ -117,6 +119,7 @@ BOOL GetClassInfoEx(HINSTANCE, LPCSTR className, LPWNDCLASSEX out)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    register_system_classes();
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
     auto c = t.find_class(className);

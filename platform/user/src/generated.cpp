@@ -306,29 +306,3 @@ BOOL UpdateWindow(HWND window)
         SendMessage(window, WM_PAINT, 0, 0);
     return TRUE;
 }
-
-HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
-{
-    if (!paint)
-        return nullptr;
-    *paint = PAINTSTRUCT{};
-    bool erase;
-    {
-        WindowTable& t = window_table();
-        std::lock_guard lock(t.mutex);
-        Window* w = t.find(window);
-        if (!w)
-            return nullptr;
-        paint->rcPaint = w->needs_paint ? w->update : RECT{};
-        erase = w->erase;
-        w->needs_paint = false;
-        w->erase = false;
-        w->update = RECT{};
-    }
-    // fErase tells the painter the background still needs erasing.
-    if (erase)
-        paint->fErase = SendMessage(window, WM_ERASEBKGND, 0, 0) ? FALSE : TRUE;
-    return paint->hdc;
-}
-
-BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }

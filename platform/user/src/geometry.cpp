@@ -5,6 +5,7 @@
 #include "helm/kernel/error.h"
 #include "helm/kernel/threads.h"
 #include "helm/user/screen.h"
+#include "placement.h"
 #include "window_table.h"
 
 using namespace helm::user;
@@ -274,7 +275,7 @@ BOOL ShowWindow(HWND window, int command)
     switch (command) {
     case SW_MAXIMIZE:
         new_style = (style & ~WS_MINIMIZE) | WS_MAXIMIZE;
-        target = screen()->monitors().front().work_area;
+        target = maximized_rect(window);
         break;
     case SW_MINIMIZE:
     case SW_SHOWMINIMIZED:

@@ -10,6 +10,8 @@
 #include "helm/kernel/objects.h"
 #include "helm/kernel/sync.h"
 #include "helm/kernel/threads.h"
+#include "paint_internal.h"
+#include "placement.h"
 #include "window_table.h"
 
 using namespace helm::user;
@@ -252,6 +254,7 @@ LRESULT DispatchMessage(const MSG* msg)
         reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, static_cast<UINT_PTR>(msg->wParam), GetTickCount());
         return 0;
     }
+    note_input_message(*msg);
     if (!msg->hwnd)
         return 0;
     // A message still queued for a window destroyed since is dropped here.
@@ -297,6 +300,7 @@ BOOL TranslateMessage(const MSG* msg)
 {
     if (!msg)
         return FALSE;
+    note_input_message(*msg);
     const bool down = msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN;
     if (msg->wParam == VK_SHIFT && (down || msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP)) {
         t_shift_down = down;
@@ -370,13 +374,25 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         EndPaint(window, &ps);
         return 0;
     }
-    case WM_ERASEBKGND: {
-        std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        return (w && w->window_class->background) ? 1 : 0;
-    }
+    case WM_ERASEBKGND:
+        return erase_with_class_brush(window, reinterpret_cast<HDC>(wParam)) ? 1 : 0;
+    case WM_NCPAINT:
+        paint_non_client(window);
+        return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(default_control_colours(message, reinterpret_cast<HDC>(wParam)));
     case WM_CLOSE:
         DestroyWindow(window);
+        return 0;
+    case WM_WINDOWPOSCHANGING:
+        if (lParam)
+            window_pos_changing(window, *reinterpret_cast<WINDOWPOS*>(lParam));
         return 0;
     case WM_WINDOWPOSCHANGED:
         if (lParam)

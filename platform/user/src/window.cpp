@@ -9,6 +9,7 @@
 #include "helm/kernel/threads.h"
 #include "helm/station/handles.h"
 #include "helm/user/screen.h"
+#include "paint_internal.h"
 #include "window_table.h"
 
 using namespace helm::user;
@@ -125,6 +126,7 @@ void destroy_tree(uint32_t handle)
 HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                     int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param)
 {
+    register_system_classes();
     WindowTable& t = window_table();
     auto w = std::make_shared<Window>();
     {
@@ -283,6 +285,7 @@ BOOL DestroyWindow(HWND window)
     }
     destroy_tree(handle);
     screen()->window_destroyed(window);
+    forget_window_surface(window);
     if (!child)
         publish_top_level_windows();
     return TRUE;

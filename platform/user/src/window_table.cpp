@@ -121,7 +121,7 @@ bool carries_pointer(UINT message)
     case WM_MDICREATE:
         return true;
     default:
-        return false;
+        return control_carries_pointer(message);
     }
 }
 

@@ -95,6 +95,12 @@ RECT client_in_window(const Window& window);
 
 bool equal_ascii_nocase(std::string_view a, std::string_view b);
 
+// Registers the standard control classes once per process; the layer
+// calls it before it creates a window or looks a class up.
+void register_system_classes();
+// The standard controls' messages whose parameters carry pointers.
+bool control_carries_pointer(UINT message);
+
 // The one way a message reaches a window procedure, on the window's thread.
 LRESULT call_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -369,3 +369,32 @@ TEST(SysColors, ClassicSchemeAndOutOfRange) {
     EXPECT_EQ(GetSysColor(-1), 0u);
     EXPECT_EQ(GetSysColor(31), 0u);
 }
+
+TEST(WindowClasses, ExtraBytesUpToAKilobyteAndADialogClassFits)
+{
+    struct Case {
+        const char* name;
+        int class_extra;
+        int window_extra;
+        bool registers;
+    };
+    const Case cases[] = {
+        {"ExtraDialogLike", 0, DLGWINDOWEXTRA, true},
+        {"ExtraKilobyte", 1024, 1024, true},
+        {"ExtraTooMuch", 0, 1025, false},
+        {"ExtraNegative", -1, 0, false},
+    };
+    for (const Case& c : cases) {
+        WNDCLASS wc{};
+        wc.lpfnWndProc = DefWindowProc;
+        wc.lpszClassName = c.name;
+        wc.cbClsExtra = c.class_extra;
+        wc.cbWndExtra = c.window_extra;
+        EXPECT_EQ(RegisterClass(&wc) != 0, c.registers) << c.name;
+    }
+    HWND w = CreateWindowEx(0, "ExtraDialogLike", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    SetWindowLongPtr(w, DWLP_USER, 1234);
+    EXPECT_EQ(GetWindowLongPtr(w, DWLP_USER), 1234);
+    DestroyWindow(w);
+}

@@ -9,6 +9,10 @@
 
 #include "helm/kernel/types.h"
 
+namespace helm::gdi {
+class Surface;
+}
+
 namespace helm::user {
 
 struct Monitor {
@@ -30,6 +34,10 @@ public:
     virtual void window_moved(HWND, const RECT& /*window_rect*/) {}
     virtual void window_shown(HWND, bool /*visible*/) {}
     virtual void window_invalidated(HWND) {}
+    // A top-level window's pixels: a new surface (first drawing, or its size
+    // changed), and drawing into it that ended (EndPaint, ReleaseDC).
+    virtual void surface_replaced(HWND /*top_level*/, const std::shared_ptr<gdi::Surface>&) {}
+    virtual void window_painted(HWND /*top_level*/) {}
 };
 
 // Windows without a display: a fixed monitor layout.

@@ -295,6 +295,14 @@ struct STYLESTRUCT {
 };
 typedef STYLESTRUCT* LPSTYLESTRUCT;
 
+// The head of every WM_NOTIFY parameter block.
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
+typedef NMHDR* LPNMHDR;
+
 struct COPYDATASTRUCT {
     ULONG_PTR dwData;
     DWORD cbData;
@@ -497,3 +505,18 @@ BOOL CopyRect(LPRECT out, const RECT* in);
 #define SetWindowLongPtrA SetWindowLongPtr
 #define GetClassNameA GetClassName
 #define GetMonitorInfoA GetMonitorInfo
+
+// The dialog manager and the standard controls belong to the same interface.
+#include "helm/user/dialogs.h"
+#include "helm/user/controls.h"
+
+// Resources: compiled scripts, FindResource, LoadString and version blocks.
+#include "helm/user/resources.h"
+
+// Window device contexts, edges, system brushes, icons and cursors.
+#include "helm/user/painting.h"
+
+// Clipboard, global memory blocks, message boxes and the file and folder pickers.
+#include "helm/user/clipboard.h"
+#include "helm/user/common_dialogs.h"
+#include "helm/user/menus.h"

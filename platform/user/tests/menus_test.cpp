@@ -1,0 +1,409 @@
+// Menus: building and editing items, states, popups tracked with the mouse
+// and the keys (owner-drawn items measured and drawn by the owner), the
+// system menu, and accelerator tables.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "helm/user/testing/driver.h"
+
+namespace drive = helm::user::testing;
+namespace input = helm::user::input;
+
+namespace {
+
+struct Heard {
+    UINT message;
+    WPARAM wParam;
+    UINT item;  // itemID of WM_MEASUREITEM / WM_DRAWITEM
+    UINT state;
+};
+std::vector<Heard> g_heard;
+
+LRESULT CALLBACK owner_proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    switch (m) {
+    case WM_MEASUREITEM: {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        g_heard.push_back({m, wp, mis->itemID, static_cast<UINT>(mis->itemData)});
+        mis->itemWidth = 150;
+        mis->itemHeight = 24;
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        g_heard.push_back({m, wp, dis->itemID, dis->itemState});
+        EXPECT_EQ(dis->rcItem.bottom - dis->rcItem.top, 24);
+        return TRUE;
+    }
+    case WM_COMMAND:
+    case WM_SYSCOMMAND:
+    case WM_INITMENUPOPUP:
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+        g_heard.push_back({m, wp, 0, 0});
+        return 0;
+    default:
+        return DefWindowProc(w, m, wp, lp);
+    }
+}
+
+std::vector<UINT> messages_heard(std::initializer_list<UINT> wanted)
+{
+    std::vector<UINT> out;
+    for (const Heard& h : g_heard)
+        if (std::find(wanted.begin(), wanted.end(), h.message) != wanted.end())
+            out.push_back(h.message);
+    return out;
+}
+
+std::string text_of(HMENU menu, UINT item, UINT flags = MF_BYPOSITION)
+{
+    char buffer[64] = {};
+    GetMenuString(menu, item, buffer, sizeof buffer, flags);
+    return buffer;
+}
+
+POINT centre_of_item(HMENU menu, UINT position)
+{
+    RECT r{};
+    EXPECT_TRUE(GetMenuItemRect(nullptr, menu, position, &r));
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+constexpr UINT title_id = 0xC123;
+constexpr char title[] = "Vertical Scale";
+
+class MenusTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static const bool registered = [] {
+            WNDCLASS wc{};
+            wc.lpfnWndProc = owner_proc;
+            wc.lpszClassName = "MenusOwner";
+            return RegisterClass(&wc) != 0;
+        }();
+        ASSERT_TRUE(registered);
+        m_owner = CreateWindowEx(0, "MenusOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300,
+                                 nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(m_owner);
+        // The popup of a gauge: a title added at run time over its items.
+        m_menu = CreatePopupMenu();
+        AppendMenu(m_menu, MF_STRING, 32792, "&Recenter");
+        AppendMenu(m_menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenu(m_menu, MF_STRING, 32769, "0.5 nT");
+        AppendMenu(m_menu, MF_STRING | MF_GRAYED, 32770, "1 nT");
+        AppendMenu(m_menu, MF_STRING, 32771, "2 nT");
+        InsertMenu(m_menu, 0, MF_BYPOSITION | MF_OWNERDRAW | MF_DISABLED, title_id, title);
+        InsertMenu(m_menu, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        g_heard.clear();
+    }
+    void TearDown() override
+    {
+        helm::user::set_common_dialog_shown(nullptr);
+        DestroyMenu(m_menu);
+        DestroyWindow(m_owner);
+        drive::pump_until_idle();
+    }
+    // Acts on the popup once it is up. Keys are only posted: the menu's
+    // loop takes them, as it takes the thread's keys.
+    void when_shown(std::function<void(HWND)> act)
+    {
+        helm::user::set_common_dialog_shown(act);
+    }
+
+    HWND m_owner = nullptr;
+    HMENU m_menu = nullptr;
+};
+
+TEST_F(MenusTest, ItemsAreBuiltEditedAndReadBack)
+{
+    ASSERT_EQ(GetMenuItemCount(m_menu), 7);
+    EXPECT_EQ(GetMenuItemID(m_menu, 0), title_id);
+    EXPECT_EQ(GetMenuState(m_menu, 0, MF_BYPOSITION) & (MF_OWNERDRAW | MF_DISABLED),
+              static_cast<UINT>(MF_OWNERDRAW | MF_DISABLED));
+    EXPECT_EQ(GetMenuState(m_menu, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(text_of(m_menu, 2), "&Recenter");
+    EXPECT_EQ(text_of(m_menu, 32771, MF_BYCOMMAND), "2 nT");
+    char tiny[4] = {};
+    EXPECT_EQ(GetMenuString(m_menu, 2, tiny, sizeof tiny, MF_BYPOSITION), 3);
+    EXPECT_STREQ(tiny, "&Re");
+    EXPECT_EQ(GetMenuString(m_menu, 2, nullptr, 0, MF_BYPOSITION), 9);
+
+    // Check and enable give the previous state; -1 for no such item.
+    EXPECT_EQ(CheckMenuItem(m_menu, 32769, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(MF_UNCHECKED));
+    EXPECT_EQ(CheckMenuItem(m_menu, 32769, MF_BYCOMMAND | MF_UNCHECKED), static_cast<DWORD>(MF_CHECKED));
+    EXPECT_EQ(CheckMenuItem(m_menu, 4242, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(-1));
+    EXPECT_EQ(EnableMenuItem(m_menu, 32770, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
+    EXPECT_EQ(EnableMenuItem(m_menu, 32770, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
+    EXPECT_EQ(EnableMenuItem(m_menu, 99, MF_BYPOSITION | MF_GRAYED), -1);
+    ASSERT_TRUE(CheckMenuRadioItem(m_menu, 32769, 32771, 32771, MF_BYCOMMAND));
+    EXPECT_EQ(GetMenuState(m_menu, 32771, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+
+    // A bar holding the popup: by command the popup is searched; its item
+    // has no id; removing keeps the popup, deleting destroys it.
+    HMENU bar = CreateMenu();
+    HMENU other = CreatePopupMenu();
+    ASSERT_TRUE(AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(m_menu), "&Scale"));
+    ASSERT_TRUE(AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(other), "&Other"));
+    EXPECT_FALSE(AppendMenu(bar, MF_POPUP, 0x1234, "not a menu"));
+    EXPECT_EQ(GetMenuItemID(bar, 0), static_cast<UINT>(-1));
+    EXPECT_EQ(GetSubMenu(bar, 0), m_menu);
+    EXPECT_EQ(GetMenuState(bar, 0, MF_BYPOSITION) >> 8, 7u);  // a popup's state carries its count
+    EXPECT_EQ(text_of(bar, 32792, MF_BYCOMMAND), "&Recenter");
+    ASSERT_TRUE(InsertMenu(bar, 32792, MF_BYCOMMAND | MF_STRING, 50, "before recenter"));
+    EXPECT_EQ(text_of(m_menu, 2), "before recenter");
+    ASSERT_TRUE(DeleteMenu(m_menu, 50, MF_BYCOMMAND));
+    ASSERT_TRUE(SetMenu(m_owner, bar));
+    EXPECT_EQ(GetMenu(m_owner), bar);
+    ASSERT_TRUE(RemoveMenu(bar, 0, MF_BYPOSITION));
+    EXPECT_TRUE(IsMenu(m_menu));
+    ASSERT_TRUE(DeleteMenu(bar, 0, MF_BYPOSITION));
+    EXPECT_FALSE(IsMenu(other));
+    ASSERT_TRUE(DestroyMenu(bar));
+    EXPECT_EQ(GetMenu(m_owner), nullptr);
+    EXPECT_EQ(GetMenuItemCount(bar), -1);
+}
+
+// The pick comes back from TrackPopupMenu with TPM_RETURNCMD and nothing is
+// posted; the owner measured and drew its title item.
+TEST_F(MenusTest, ReturnCommandPicksWithTheMouse)
+{
+    int shown = 0;
+    when_shown([&](HWND popup) {
+        ++shown;
+        char cls[16] = {};
+        GetClassName(popup, cls, sizeof cls);
+        EXPECT_STREQ(cls, "#32768");
+        drive::click_at(centre_of_item(m_menu, 0));  // the disabled title: nothing
+        drive::click_at(centre_of_item(m_menu, 5));  // grayed "1 nT": nothing
+        EXPECT_TRUE(IsWindowVisible(popup));
+        drive::click_at(centre_of_item(m_menu, 6));  // "2 nT"
+    });
+    UINT chosen = TrackPopupMenu(m_menu, TPM_LEFTALIGN | TPM_RETURNCMD, 150, 150, 0, m_owner, nullptr);
+    EXPECT_EQ(chosen, 32771u);
+    EXPECT_EQ(shown, 1);
+    drive::pump_until_idle();
+    EXPECT_EQ(messages_heard({WM_COMMAND}), std::vector<UINT>{});
+    EXPECT_EQ(messages_heard({WM_ENTERMENULOOP, WM_INITMENUPOPUP, WM_MEASUREITEM, WM_EXITMENULOOP}),
+              (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENUPOPUP, WM_MEASUREITEM, WM_EXITMENULOOP}));
+    bool drawn_disabled = false;
+    for (const Heard& h : g_heard) {
+        if (h.message == WM_MEASUREITEM) {
+            EXPECT_EQ(h.item, title_id);
+            EXPECT_EQ(h.state, static_cast<UINT>(reinterpret_cast<ULONG_PTR>(title)));  // the item's data
+        }
+        if (h.message == WM_DRAWITEM && h.item == title_id && (h.state & ODS_DISABLED))
+            drawn_disabled = true;
+    }
+    EXPECT_TRUE(drawn_disabled);
+    // The popup is placed at the point, left-aligned.
+    when_shown([&](HWND popup) {
+        RECT r{};
+        GetWindowRect(popup, &r);
+        EXPECT_EQ(r.left, 150);
+        EXPECT_EQ(r.top, 150);
+        input::key(VK_ESCAPE, true);
+        input::key(VK_ESCAPE, false);
+    });
+    EXPECT_EQ(TrackPopupMenu(m_menu, TPM_RETURNCMD, 150, 150, 0, m_owner, nullptr), 0);
+}
+
+TEST_F(MenusTest, KeysAndClicksDecideWhatIsPosted)
+{
+    struct Case {
+        const char* what;
+        std::function<void(HMENU)> act;
+        std::vector<WPARAM> commands;  // WM_COMMAND wParams posted to the owner
+    };
+    auto keys = [](std::vector<BYTE> vks) {
+        return [vks](HMENU) {
+            for (BYTE vk : vks) {
+                input::key(vk, true);
+                input::key(vk, false);
+            }
+        };
+    };
+    const Case cases[] = {
+        // Down from nothing: "Recenter" (the title is owner-drawn but the
+        // arrows pass separators only); Down again skips the separator.
+        {"down, down, enter", keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}), {32769}},
+        {"up wraps to the last", keys({VK_UP, VK_RETURN}), {32771}},
+        {"enter on the grayed item", keys({VK_UP, VK_UP, VK_RETURN, VK_ESCAPE}), {}},
+        {"escape", keys({VK_ESCAPE}), {}},
+        {"mnemonic", [](HMENU) { input::character('r'); }, {32792}},
+        {"click outside closes, eaten",
+         [](HMENU) {
+             drive::click_at(POINT{10, 10});
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_heard.clear();
+        when_shown([&](HWND) { c.act(m_menu); });
+        EXPECT_TRUE(TrackPopupMenu(m_menu, TPM_LEFTALIGN, 150, 150, 0, m_owner, nullptr));
+        drive::pump_until_idle();
+        std::vector<WPARAM> commands;
+        for (const Heard& h : g_heard)
+            if (h.message == WM_COMMAND)
+                commands.push_back(h.wParam);
+        EXPECT_EQ(commands, c.commands);
+    }
+}
+
+TEST_F(MenusTest, SystemMenuCarriesOwnItemsToWmSysCommand)
+{
+    HMENU system = GetSystemMenu(m_owner, FALSE);
+    ASSERT_TRUE(system);
+    EXPECT_EQ(GetSystemMenu(m_owner, FALSE), system);
+    const int standard = GetMenuItemCount(system);
+    EXPECT_EQ(GetMenuItemID(system, standard - 1), static_cast<UINT>(SC_CLOSE));
+    // As the main program adds its About item.
+    ASSERT_TRUE(AppendMenu(system, MF_SEPARATOR, 0, nullptr));
+    ASSERT_TRUE(AppendMenu(system, MF_STRING, 16, "About Helmsight"));
+    when_shown([&](HWND) { drive::click_at(centre_of_item(system, static_cast<UINT>(standard + 1))); });
+    helm::user::open_system_menu(m_owner);
+    std::vector<WPARAM> sys;
+    for (const Heard& h : g_heard)
+        if (h.message == WM_SYSCOMMAND)
+            sys.push_back(h.wParam);
+    EXPECT_EQ(sys, std::vector<WPARAM>{16});
+
+    // Reverting gives the standard menu back.
+    EXPECT_EQ(GetSystemMenu(m_owner, TRUE), nullptr);
+    EXPECT_EQ(GetMenuItemCount(GetSystemMenu(m_owner, FALSE)), standard);
+}
+
+TEST_F(MenusTest, AcceleratorsTranslateMatchingKeys)
+{
+    ACCEL entries[] = {
+        {FVIRTKEY | FCONTROL, 'S', 100},
+        {FVIRTKEY | FSHIFT, VK_F1, 101},
+        {FVIRTKEY | FALT, 'X', 102},
+        {0, 'a', 103},
+        {FVIRTKEY | FALT, VK_F4, SC_CLOSE},
+    };
+    HACCEL table = CreateAcceleratorTable(entries, 5);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(CopyAcceleratorTable(table, nullptr, 0), 5);
+    ACCEL copy[2] = {};
+    EXPECT_EQ(CopyAcceleratorTable(table, copy, 2), 2);
+    EXPECT_EQ(copy[1].cmd, 101);
+    EXPECT_EQ(copy[1].key, VK_F1);
+
+    struct Case {
+        std::vector<BYTE> held;
+        UINT message;
+        WPARAM key;
+        int translated;
+        UINT sent;
+        WPARAM sent_wparam;
+    };
+    const Case cases[] = {
+        {{VK_CONTROL}, WM_KEYDOWN, 'S', 1, WM_COMMAND, MAKEWPARAM(100, 1)},
+        {{}, WM_KEYDOWN, 'S', 0, 0, 0},                              // Ctrl missing
+        {{VK_CONTROL, VK_SHIFT}, WM_KEYDOWN, 'S', 0, 0, 0},         // Shift extra
+        {{VK_SHIFT}, WM_KEYDOWN, VK_F1, 1, WM_COMMAND, MAKEWPARAM(101, 1)},
+        {{VK_MENU}, WM_SYSKEYDOWN, 'X', 1, WM_COMMAND, MAKEWPARAM(102, 1)},
+        {{}, WM_CHAR, 'a', 1, WM_COMMAND, MAKEWPARAM(103, 1)},
+        {{}, WM_KEYDOWN, 'A', 0, 0, 0},                              // a character entry wants WM_CHAR
+        {{}, WM_KEYUP, 'S', 0, 0, 0},
+        {{VK_MENU}, WM_SYSKEYDOWN, VK_F4, 1, WM_SYSCOMMAND, SC_CLOSE},  // a system menu command
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        for (BYTE k : c.held)
+            input::key(k, true);
+        drive::pump_until_idle();  // the key state follows the messages taken
+        g_heard.clear();
+        MSG msg{m_owner, c.message, c.key, 0, 0, {0, 0}};
+        EXPECT_EQ(TranslateAccelerator(m_owner, table, &msg), c.translated);
+        if (c.sent) {
+            ASSERT_EQ(g_heard.size(), 1u);
+            EXPECT_EQ(g_heard[0].message, c.sent);
+            EXPECT_EQ(g_heard[0].wParam, c.sent_wparam);
+        } else {
+            EXPECT_TRUE(g_heard.empty());
+        }
+        for (BYTE k : c.held)
+            input::key(k, false);
+        drive::pump_until_idle();
+    }
+    EXPECT_TRUE(DestroyAcceleratorTable(table));
+    MSG msg{m_owner, WM_CHAR, 'a', 0, 0, {0, 0}};
+    EXPECT_EQ(TranslateAccelerator(m_owner, table, &msg), 0);
+    EXPECT_EQ(CreateAcceleratorTable(entries, 0), nullptr);
+}
+
+}  // namespace
+
+#include "menus_test_ids.h"
+
+namespace {
+
+TEST(MenuResourcesTest, MenusAndAcceleratorsLoadFromTheModule)
+{
+    HMENU bar = LoadMenu(nullptr, MAKEINTRESOURCE(IDR_GAUGE_MENU));
+    ASSERT_TRUE(bar);
+    ASSERT_EQ(GetMenuItemCount(bar), 2);
+    EXPECT_EQ(GetMenuItemID(bar, 1), 57664u);
+    HMENU popup = GetSubMenu(bar, 0);
+    ASSERT_TRUE(popup);
+    ASSERT_EQ(GetMenuItemCount(popup), 4);
+    EXPECT_EQ(text_of(popup, 0), "Recenter");
+    EXPECT_EQ(GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuState(popup, 32769, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(popup, 32770, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+    // The title goes in at run time, as the gauges add it.
+    ASSERT_TRUE(InsertMenu(popup, 0, MF_BYPOSITION | MF_OWNERDRAW | MF_DISABLED, title_id, title));
+    EXPECT_EQ(GetMenuItemCount(popup), 5);
+    ASSERT_TRUE(DestroyMenu(bar));
+    EXPECT_FALSE(IsMenu(popup));
+    EXPECT_EQ(LoadMenu(nullptr, MAKEINTRESOURCE(999)), nullptr);
+
+    HACCEL table = LoadAccelerators(nullptr, MAKEINTRESOURCE(IDR_MAIN_ACCELERATORS));
+    ASSERT_TRUE(table);
+    ACCEL entries[4] = {};
+    ASSERT_EQ(CopyAcceleratorTable(table, entries, 4), 3);
+    EXPECT_EQ(entries[0].fVirt, 0);
+    EXPECT_EQ(entries[0].key, 'S' - '@');
+    EXPECT_EQ(entries[1].fVirt, FVIRTKEY | FSHIFT);
+    EXPECT_EQ(entries[1].key, 0x70);
+    EXPECT_EQ(entries[2].fVirt, FVIRTKEY | FALT);
+    EXPECT_EQ(entries[2].key, 'X');
+    EXPECT_EQ(entries[2].cmd, 102);
+    DestroyAcceleratorTable(table);
+}
+
+// The resource form cut at every length, and with its nesting or its end
+// marks damaged, makes no menu and reads nothing past the bytes given.
+TEST(MenuResourcesTest, DamagedTemplatesMakeNoMenu)
+{
+    const std::vector<WORD> good = {0,      0,  0x0010 | 0x0080, 'P', 0, 0x0000, 1, 'a', 0,
+                                    0x0080, 2,  'b',             0};
+    HMENU whole = LoadMenuIndirect(good.data());
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(whole, 0)), 2);
+    DestroyMenu(whole);
+    for (size_t words = 0; words < good.size(); ++words) {
+        SCOPED_TRACE(words);
+        std::vector<WORD> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(words));
+        // Heap copy of exactly the cut bytes, so a read past them is caught.
+        auto* bytes = new WORD[std::max<size_t>(cut.size(), 1)];
+        std::copy(cut.begin(), cut.end(), bytes);
+        // The sized reader behind LoadMenu.
+        HMENU menu = helm::user::menu_from_bytes(reinterpret_cast<const unsigned char*>(bytes), cut.size() * 2);
+        EXPECT_EQ(menu, nullptr);
+        delete[] bytes;
+    }
+    std::vector<WORD> version1 = good;
+    version1[0] = 1;  // the extended form is not read
+    EXPECT_EQ(LoadMenuIndirect(version1.data()), nullptr);
+}
+
+}  // namespace
