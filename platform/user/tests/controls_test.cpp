@@ -5,6 +5,7 @@
 #include <map>
 
 #include "controls_fixture.h"
+#include "helm/user/testing/driver.h"
 
 using namespace controls_test;
 
@@ -418,6 +419,35 @@ TEST_F(ScrollBarTest, KeysScrollAndReleaseEndsTheScroll)
         ASSERT_EQ(got.size(), 2u) << vk;
         EXPECT_EQ(got[0].code, code);
         EXPECT_EQ(got[1].code, SB_ENDSCROLL);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// On Windows a group box and a static that does not report clicks answer
+// HTTRANSPARENT, so a click over a control drawn inside a group box (or under
+// a label) reaches that control, even though the frame lies above it.
+TEST_F(ControlsTest, ClicksPassThroughGroupBoxesAndSilentStaticsToTheControlBelow)
+{
+    struct Case {
+        const char* cls;
+        DWORD style;
+        bool passes;
+    };
+    const Case cases[] = {
+        {"Button", BS_GROUPBOX, true},
+        {"Static", SS_LEFT, true},
+        {"Static", SS_LEFT | SS_NOTIFY, false},
+    };
+    for (const Case& c : cases) {
+        HWND cover = make(c.cls, c.style | WS_VISIBLE, 20, {0, 0, 200, 100});
+        HWND radio = make("Button", BS_AUTORADIOBUTTON | WS_VISIBLE, 21, {20, 20, 120, 40});
+        helm::user::testing::click(radio);
+        EXPECT_EQ(SendMessage(radio, BM_GETCHECK, 0, 0), c.passes ? BST_CHECKED : BST_UNCHECKED) << c.cls << " " << c.style;
+        DestroyWindow(radio);
+        DestroyWindow(cover);
     }
 }
 

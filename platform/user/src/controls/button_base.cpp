@@ -48,6 +48,9 @@ LRESULT ButtonBase::handle(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_GETDLGCODE:
         return dlg_code();
+    case WM_NCHITTEST:
+        // A group box lets clicks through to the controls drawn inside it.
+        return takes_input() ? DefWindowProc(m_window, message, wParam, lParam) : HTTRANSPARENT;
     case WM_LBUTTONDOWN:
         return on_button_down();
     case WM_MOUSEMOVE:

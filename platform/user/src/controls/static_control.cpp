@@ -44,6 +44,9 @@ LRESULT StaticControl::handle(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_GETDLGCODE:
         return DLGC_STATIC;
+    case WM_NCHITTEST:
+        // Only a static that reports clicks takes them; others are see-through.
+        return (style_of(m_window) & SS_NOTIFY) ? DefWindowProc(m_window, message, wParam, lParam) : HTTRANSPARENT;
     case WM_LBUTTONDOWN:
         return on_click(STN_CLICKED);
     case WM_LBUTTONDBLCLK:
