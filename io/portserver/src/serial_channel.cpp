@@ -1,6 +1,5 @@
 #include "serial_channel.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "helm/outside/timestamper.h"
@@ -24,14 +23,6 @@ constexpr UINT kEndThread = 2;
 constexpr DWORD kFirstWaitMs = 5000;
 constexpr DWORD kReadBlock = 1024;
 
-void copy_field(char* field, size_t size, const char* text)
-{
-    const size_t length = text ? strnlen(text, size - 1) : 0;
-    if (length)
-        std::memcpy(field, text, length);
-    std::memset(field + length, 0, size - length);
-}
-
 bool unchanged_or(int32_t value, int32_t low, int32_t high)
 {
     return value == -1 || (value >= low && value <= high);
@@ -53,11 +44,10 @@ SerialChannel::SerialChannel(int port, const sCOM_CONFIG& config, const sPORT_PR
     m_config = config;
     m_config.present = 0;
     m_config.on_off = 0;
-    copy_field(m_protocol.name, sizeof m_protocol.name, protocol.name);
-    copy_field(m_protocol.options, sizeof m_protocol.options, protocol.options);
+    copy_text_field(m_protocol.name, sizeof m_protocol.name, protocol.name);
+    copy_text_field(m_protocol.options, sizeof m_protocol.options, protocol.options);
     P_UpdateFrame(&m_protocol);
     apply_line_settings();
-    m_cutter.set_framing(m_protocol);
 
     if (m_tty->OpenConnection(read_thread) == 1) {
         m_present = true;
@@ -123,7 +113,7 @@ int SerialChannel::open()
     if (!m_present)
         return 0;
     m_raw_ring.reset();
-    m_parse_reset = true;
+    m_parser.restart();
     const int result = m_tty->OpenConnection(read_thread);
     if (result == 1) {
         m_on = true;
@@ -157,11 +147,11 @@ void SerialChannel::configure(const sCOM_CONFIG& changes, const char* protocol, 
         if (changes.timeout_ms != -1)
             m_config.timeout_ms = changes.timeout_ms;
         if (protocol && *protocol)
-            copy_field(m_protocol.name, sizeof m_protocol.name, protocol);
-        copy_field(m_protocol.options, sizeof m_protocol.options, options);
+            copy_text_field(m_protocol.name, sizeof m_protocol.name, protocol);
+        copy_text_field(m_protocol.options, sizeof m_protocol.options, options);
         P_UpdateFrame(&m_protocol);
         apply_line_settings();
-        m_framing_changed = true;
+        m_parser.framing_changed();
     }
     reset_headers();
 }
@@ -286,59 +276,11 @@ void SerialChannel::run_parse()
             if (msg.message == kEndThread)
                 return;
             if (msg.message == m_raw_message)
-                on_raw_record(static_cast<DWORD>(msg.wParam));
+                m_parser.on_raw_record(static_cast<DWORD>(msg.wParam));
             else if (msg.message == m_write_message)
                 write_text_to_send();
         }
     }
-}
-
-void SerialChannel::on_raw_record(DWORD offset)
-{
-    if (!m_raw.valid() || !m_parsed.valid() || offset > MMF_RECORD_AREA_SIZE - RAW_RECORD_HEAD_SIZE)
-        return;
-    sRAW_RECORD head;
-    const BYTE* record = m_raw.record_area() + offset;
-    std::memcpy(&head, record, sizeof head);
-    if (head.length > MMF_RECORD_AREA_SIZE - RAW_RECORD_HEAD_SIZE - offset)
-        return;
-    if (m_parse_reset.exchange(false)) {
-        m_cutter.reset();
-        m_parsed_next = 0;
-        m_context = {};
-    }
-    if (m_framing_changed.exchange(false)) {
-        std::lock_guard lock(m_settings_mutex);
-        m_cutter.set_framing(m_protocol);
-    }
-    const double ms_per_character = m_raw.header()->ms_per_character;
-    m_cutter.feed(record + RAW_RECORD_HEAD_SIZE, head.length, head.time_stamp_ms, head.local_time, ms_per_character,
-                  [this](const char* frame, uint32_t length, double timeMs, const SYSTEMTIME&) {
-                      parse_frame(frame, length, timeMs);
-                  });
-}
-
-void SerialChannel::parse_frame(const char* frame, uint32_t length, double timeMs)
-{
-    char name[MMF_PROTOCOL_NAME_SIZE], options[sizeof m_protocol.options];
-    {
-        std::lock_guard lock(m_settings_mutex);
-        std::memcpy(name, m_protocol.name, sizeof name);
-        std::memcpy(options, m_protocol.options, sizeof options);
-    }
-    name[sizeof name - 1] = '\0';
-    options[sizeof options - 1] = '\0';
-    const DWORD stamp = static_cast<DWORD>(static_cast<int64_t>(std::llround(timeMs)));
-    if (m_log)
-        std::fprintf(m_log, "P=%d,T=%d,%.*s\r\n", m_port, static_cast<int>(stamp), static_cast<int>(length), frame);
-    DWORD offsets[PARSE_MAX_RECORDS] = {m_parsed_next};
-    int count = 0, bytes = 0;
-    if (F_ParseStringInMemory(frame, length, name, options, stamp, m_parsed.record_area(), offsets, &count,
-                              MMF_RECORD_AREA_SIZE, &bytes, &m_context, nullptr) < 0 ||
-        count <= 0)
-        return;
-    portlink::announce_parsed_records(m_parsed, offsets, count);
-    m_parsed_next = offsets[0] + static_cast<DWORD>(bytes);
 }
 
 }  // namespace helm::portserver

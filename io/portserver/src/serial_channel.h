@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include "frame_cutter.h"
+#include "channel_parser.h"
 #include "helm/portlink/channel_block.h"
 #include "helm/portlink/protocol_dispatch.h"
 #include "helm/portlink/server_interface.h"
@@ -64,8 +64,6 @@ private:
     static DWORD WINAPI parse_thread(LPVOID self);
     DWORD run_read(CTTY& tty);
     void run_parse();
-    void on_raw_record(DWORD offset);
-    void parse_frame(const char* frame, uint32_t length, double timeMs);
     void reset_headers();
     bool create_blocks();
     void close_blocks();
@@ -80,7 +78,6 @@ private:
     mutable std::mutex m_settings_mutex;  // m_config, m_protocol and the cutter's framing
     sCOM_CONFIG m_config{};
     sPORT_PROTOCOL m_protocol{};
-    std::atomic<bool> m_framing_changed{false};
 
     portlink::ChannelBlock m_parsed;
     portlink::ChannelBlock m_raw;
@@ -89,10 +86,8 @@ private:
 
     HANDLE m_parse_thread = nullptr;
     DWORD m_parse_thread_id = 0;
-    std::atomic<bool> m_parse_reset{true};  // the parse thread restarts its ring and context
-    FrameCutter m_cutter;                   // parse thread only
-    DWORD m_parsed_next = 0;                // parse thread only
-    sPORT_PARSE_CONTEXT m_context{};        // parse thread only
+    ChannelParser m_parser{m_port, m_log, ChannelParser::Timing::per_character, m_raw, m_parsed, m_settings_mutex,
+                           m_protocol};
     UINT m_raw_message, m_parsed_message, m_timeout_message, m_write_message;
 };
 

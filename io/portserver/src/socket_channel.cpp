@@ -1,6 +1,5 @@
 #include "socket_channel.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "helm/outside/timestamper.h"
@@ -15,14 +14,6 @@ namespace {
 constexpr UINT kEndThread = 2;
 constexpr DWORD kReceiveWaitMs = 200;
 constexpr int kReceiveBlock = 1024;
-
-void copy_field(char* field, size_t size, const char* text)
-{
-    const size_t length = text ? strnlen(text, size - 1) : 0;
-    if (length)
-        std::memcpy(field, text, length);
-    std::memset(field + length, 0, size - length);
-}
 
 net::Endpoint endpoint(const sSOCK_CONFIG& config)
 {
@@ -39,10 +30,9 @@ SocketChannel::SocketChannel(int socket, const sSOCK_CONFIG& config, const sPORT
 {
     m_raw_message = channel_messages().raw_serial_data;
     m_config.on_off = 0;
-    copy_field(m_protocol.name, sizeof m_protocol.name, protocol.name);
-    copy_field(m_protocol.options, sizeof m_protocol.options, protocol.options);
+    copy_text_field(m_protocol.name, sizeof m_protocol.name, protocol.name);
+    copy_text_field(m_protocol.options, sizeof m_protocol.options, protocol.options);
     P_UpdateFrame(&m_protocol);
-    m_cutter.set_framing(m_protocol);
     m_processing_thread = CreateThread(nullptr, 0, processing_thread, this, 0, &m_processing_thread_id);
     if (!m_processing_thread || !m_parsed.create(port(), BlockKind::parsed, m_protocol.name) ||
         !m_raw.create(port(), BlockKind::raw, m_protocol.name)) {
@@ -111,7 +101,7 @@ int SocketChannel::open()
         }
     }
     m_raw_ring.reset();
-    m_parse_reset = true;
+    m_parser.restart();
     m_stop = false;
     m_raw_thread = CreateThread(nullptr, 0, raw_thread, this, 0, nullptr);
     if (!m_raw_thread) {
@@ -157,9 +147,9 @@ void SocketChannel::configure(const sSOCK_CONFIG& config, const char* protocol)
         m_config = config;
         m_config.on_off = on_off;
         if (protocol && *protocol)
-            copy_field(m_protocol.name, sizeof m_protocol.name, protocol);
+            copy_text_field(m_protocol.name, sizeof m_protocol.name, protocol);
         P_UpdateFrame(&m_protocol);
-        m_framing_changed = true;
+        m_parser.framing_changed();
     }
     reset_headers();
     if (was_on)
@@ -269,56 +259,8 @@ void SocketChannel::run_processing()
         if (msg.message == kEndThread)
             return;
         if (msg.message == m_raw_message && msg.wParam >= MMF_HEADER_SIZE)
-            on_raw_record(static_cast<DWORD>(msg.wParam - MMF_HEADER_SIZE));
+            m_parser.on_raw_record(static_cast<DWORD>(msg.wParam - MMF_HEADER_SIZE));
     }
-}
-
-void SocketChannel::on_raw_record(DWORD offset)
-{
-    if (!present() || offset > MMF_RECORD_AREA_SIZE - RAW_RECORD_HEAD_SIZE)
-        return;
-    sRAW_RECORD head;
-    const BYTE* record = m_raw.record_area() + offset;
-    std::memcpy(&head, record, sizeof head);
-    if (head.length > MMF_RECORD_AREA_SIZE - RAW_RECORD_HEAD_SIZE - offset)
-        return;
-    if (m_parse_reset.exchange(false)) {
-        m_cutter.reset();
-        m_parsed_next = 0;
-        m_context = {};
-    }
-    if (m_framing_changed.exchange(false)) {
-        std::lock_guard lock(m_settings_mutex);
-        m_cutter.set_framing(m_protocol);
-    }
-    // A socket block arrives whole: every frame of it takes its time.
-    m_cutter.feed(record + RAW_RECORD_HEAD_SIZE, head.length, head.time_stamp_ms, head.local_time, 0,
-                  [this](const char* frame, uint32_t length, double timeMs, const SYSTEMTIME&) {
-                      parse_frame(frame, length, timeMs);
-                  });
-}
-
-void SocketChannel::parse_frame(const char* frame, uint32_t length, double timeMs)
-{
-    char name[MMF_PROTOCOL_NAME_SIZE], options[sizeof m_protocol.options];
-    {
-        std::lock_guard lock(m_settings_mutex);
-        std::memcpy(name, m_protocol.name, sizeof name);
-        std::memcpy(options, m_protocol.options, sizeof options);
-    }
-    name[sizeof name - 1] = '\0';
-    options[sizeof options - 1] = '\0';
-    const DWORD stamp = static_cast<DWORD>(static_cast<int64_t>(std::llround(timeMs)));
-    if (m_log)
-        std::fprintf(m_log, "P=%d,T=%d,%.*s\r\n", port(), static_cast<int>(stamp), static_cast<int>(length), frame);
-    DWORD offsets[PARSE_MAX_RECORDS] = {m_parsed_next};
-    int count = 0, bytes = 0;
-    if (F_ParseStringInMemory(frame, length, name, options, stamp, m_parsed.record_area(), offsets, &count,
-                              MMF_RECORD_AREA_SIZE, &bytes, &m_context, nullptr) < 0 ||
-        count <= 0)
-        return;
-    portlink::announce_parsed_records(m_parsed, offsets, count);
-    m_parsed_next = offsets[0] + static_cast<DWORD>(bytes);
 }
 
 }  // namespace helm::portserver

@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include "frame_cutter.h"
+#include "channel_parser.h"
 #include "helm/net/sockets.h"
 #include "helm/portlink/channel_block.h"
 #include "helm/portlink/protocol_dispatch.h"
@@ -54,8 +54,6 @@ private:
     void run_processing();
     int receive(char* buffer, int size);
     void wake();
-    void on_raw_record(DWORD offset);
-    void parse_frame(const char* frame, uint32_t length, double timeMs);
     void reset_headers();
 
     const int m_socket;
@@ -66,7 +64,6 @@ private:
     mutable std::mutex m_settings_mutex;
     sSOCK_CONFIG m_config{};
     sPORT_PROTOCOL m_protocol{};
-    std::atomic<bool> m_framing_changed{false};
 
     std::mutex m_net_mutex;  // which socket object is in use
     std::unique_ptr<net::TcpServer> m_server;
@@ -79,10 +76,8 @@ private:
     HANDLE m_raw_thread = nullptr;
     HANDLE m_processing_thread = nullptr;
     DWORD m_processing_thread_id = 0;
-    std::atomic<bool> m_parse_reset{true};
-    FrameCutter m_cutter;       // processing thread only
-    DWORD m_parsed_next = 0;    // processing thread only
-    sPORT_PARSE_CONTEXT m_context{};
+    ChannelParser m_parser{port(), m_log, ChannelParser::Timing::whole_block, m_raw, m_parsed, m_settings_mutex,
+                           m_protocol};
     UINT m_raw_message;
 };
 
