@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "header_control.h"
+#include "view_draw.h"
 #include "view_text.h"
 
 namespace helm::user::commctrl {
@@ -151,13 +152,7 @@ std::string ListView::text_of(int row, int subitem)
     nm.item.cchTextMax = sizeof buffer;
     nm.item.lParam = m_rows[static_cast<size_t>(row)].data;
     notify(m_window, LVN_GETDISPINFO, nm.hdr);
-    if (nm.item.pszText == buffer) {
-        buffer[sizeof buffer - 1] = '\0';
-        return buffer;
-    }
-    if (!nm.item.pszText || nm.item.pszText == LPSTR_TEXTCALLBACK)
-        return {};
-    return std::string(nm.item.pszText, strnlen(nm.item.pszText, 4096));
+    return answered_text(nm.item.pszText, buffer, sizeof buffer);
 }
 
 void ListView::notify_list(UINT code, int item, int subitem, UINT new_state, UINT old_state, UINT changed, POINT at)
@@ -1201,28 +1196,20 @@ void ListView::invalidate_row(int index)
 {
     if (!valid(index))
         return;
-    RECT client;
-    GetClientRect(m_window, &client);
-    RECT r = cell_rect(index, 0);
-    r.left = 0;
-    r.right = client.right;
-    InvalidateRect(m_window, &r, TRUE);
+    const RECT r = cell_rect(index, 0);
+    invalidate_band(m_window, r.top, r.bottom);
 }
 
 LRESULT ListView::on_paint()
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_window, &ps);
     HWND self = m_window;
-    RECT client;
-    GetClientRect(self, &client);
     NMLVCUSTOMDRAW cd{};
-    cd.nmcd.dwDrawStage = CDDS_PREPAINT;
-    cd.nmcd.hdc = dc;
-    cd.nmcd.rc = client;
-    const LRESULT wants = notify(self, NM_CUSTOMDRAW, cd.nmcd.hdr);
-    if (!IsWindow(self))
+    CustomDrawPaint paint(self, cd.nmcd);
+    if (!paint.alive())
         return 0;
+    HDC dc = paint.dc();
+    const RECT& client = paint.client();
+    const LRESULT wants = paint.wants();
     const bool focused = GetFocus() == self;
     const int last = std::min(count(), m_top + rows_per_page() + 1);
     for (int row = m_top; row < last; ++row) {
@@ -1232,12 +1219,7 @@ LRESULT ListView::on_paint()
         const bool selected = (state & LVIS_SELECTED) && (focused || (style() & LVS_SHOWSELALWAYS));
         COLORREF text = m_text;
         COLORREF back = m_text_back == CLR_NONE ? m_back : m_text_back;
-        if (selected && focused) {
-            text = GetSysColor(COLOR_HIGHLIGHTTEXT);
-            back = GetSysColor(COLOR_HIGHLIGHT);
-        } else if (selected) {
-            back = GetSysColor(COLOR_BTNFACE);
-        }
+        selection_colours(selected, focused, text, back);
         NMLVCUSTOMDRAW item{};
         item.nmcd.hdc = dc;
         item.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
@@ -1291,12 +1273,7 @@ LRESULT ListView::on_paint()
                 return 0;
         }
     }
-    if (wants & CDRF_NOTIFYPOSTPAINT) {
-        cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
-        notify(self, NM_CUSTOMDRAW, cd.nmcd.hdr);
-    }
-    if (IsWindow(self))
-        EndPaint(self, &ps);
+    paint.finish();
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "view_draw.h"
 #include "view_text.h"
 
 namespace helm::user::commctrl {
@@ -448,14 +449,7 @@ std::string TreeView::text_of(Id id)
     nm.item.pszText = buffer;
     nm.item.cchTextMax = sizeof buffer;
     notify(m_window, TVN_GETDISPINFO, nm.hdr);
-    if (nm.item.pszText == buffer) {
-        buffer[sizeof buffer - 1] = '\0';
-        return buffer;
-    }
-    // A parent may point at its own text instead; read it bounded.
-    if (!nm.item.pszText || nm.item.pszText == LPSTR_TEXTCALLBACK)
-        return {};
-    return std::string(nm.item.pszText, strnlen(nm.item.pszText, 4096));
+    return answered_text(nm.item.pszText, buffer, sizeof buffer);
 }
 
 void TreeView::fill_item(Id id, TVITEM& out, UINT mask)
@@ -1087,27 +1081,19 @@ void TreeView::invalidate_item(Id id)
     const int row = row_of(id);
     if (row < m_top || row >= m_top + rows_per_page() + 1)
         return;
-    RECT client;
-    GetClientRect(m_window, &client);
-    RECT r{0, (row - m_top) * m_item_height, client.right, (row - m_top + 1) * m_item_height};
-    InvalidateRect(m_window, &r, TRUE);
+    invalidate_band(m_window, (row - m_top) * m_item_height, (row - m_top + 1) * m_item_height);
 }
 
 LRESULT TreeView::on_paint()
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_window, &ps);
     HWND self = m_window;
-    RECT client;
-    GetClientRect(self, &client);
-
     NMTVCUSTOMDRAW cd{};
-    cd.nmcd.dwDrawStage = CDDS_PREPAINT;
-    cd.nmcd.hdc = dc;
-    cd.nmcd.rc = client;
-    const LRESULT wants = notify(self, NM_CUSTOMDRAW, cd.nmcd.hdr);
-    if (!IsWindow(self))
+    CustomDrawPaint paint(self, cd.nmcd);
+    if (!paint.alive())
         return 0;
+    HDC dc = paint.dc();
+    const RECT& client = paint.client();
+    const LRESULT wants = paint.wants();
     const COLORREF window_text = m_text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : m_text;
     const COLORREF window_back = m_back == CLR_NONE ? GetSysColor(COLOR_WINDOW) : m_back;
     const bool focused = GetFocus() == self;
@@ -1123,12 +1109,7 @@ LRESULT TreeView::on_paint()
         const bool selected = id == m_selection && (focused || (style() & TVS_SHOWSELALWAYS));
         COLORREF text = window_text;
         COLORREF back = window_back;
-        if (selected && focused) {
-            text = GetSysColor(COLOR_HIGHLIGHTTEXT);
-            back = GetSysColor(COLOR_HIGHLIGHT);
-        } else if (selected) {
-            back = GetSysColor(COLOR_BTNFACE);
-        }
+        selection_colours(selected, focused, text, back);
         if (wants & CDRF_NOTIFYITEMDRAW) {
             NMTVCUSTOMDRAW item_cd{};
             item_cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
@@ -1161,12 +1142,7 @@ LRESULT TreeView::on_paint()
             item->back_colour = back;
         }
     }
-    if (wants & CDRF_NOTIFYPOSTPAINT) {
-        cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
-        notify(self, NM_CUSTOMDRAW, cd.nmcd.hdr);
-    }
-    if (IsWindow(self))
-        EndPaint(self, &ps);
+    paint.finish();
     return 0;
 }
 

@@ -1,0 +1,66 @@
+#include "view_draw.h"
+
+#include <cstring>
+
+#include "common.h"
+
+namespace helm::user::commctrl {
+
+namespace {
+
+// The longest text read from a parent's own storage.
+constexpr size_t max_answered_text = 4096;
+
+}  // namespace
+
+CustomDrawPaint::CustomDrawPaint(HWND window, NMCUSTOMDRAW& block)
+    : m_window(window), m_block(block)
+{
+    m_dc = BeginPaint(m_window, &m_paint);
+    GetClientRect(m_window, &m_client);
+    m_block.dwDrawStage = CDDS_PREPAINT;
+    m_block.hdc = m_dc;
+    m_block.rc = m_client;
+    m_wants = notify(m_window, NM_CUSTOMDRAW, m_block.hdr);
+}
+
+void CustomDrawPaint::finish()
+{
+    if (m_wants & CDRF_NOTIFYPOSTPAINT) {
+        m_block.dwDrawStage = CDDS_POSTPAINT;
+        notify(m_window, NM_CUSTOMDRAW, m_block.hdr);
+    }
+    if (IsWindow(m_window))
+        EndPaint(m_window, &m_paint);
+}
+
+void selection_colours(bool selected, bool focused, COLORREF& text, COLORREF& back)
+{
+    if (selected && focused) {
+        text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        back = GetSysColor(COLOR_HIGHLIGHT);
+    } else if (selected) {
+        back = GetSysColor(COLOR_BTNFACE);
+    }
+}
+
+void invalidate_band(HWND window, int top, int bottom)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    RECT r{0, top, client.right, bottom};
+    InvalidateRect(window, &r, TRUE);
+}
+
+std::string answered_text(const char* answer, char* buffer, size_t size)
+{
+    if (answer == buffer) {
+        buffer[size - 1] = '\0';
+        return buffer;
+    }
+    if (!answer || answer == LPSTR_TEXTCALLBACK)
+        return {};
+    return std::string(answer, strnlen(answer, max_answered_text));
+}
+
+}  // namespace helm::user::commctrl

@@ -1,0 +1,56 @@
+// What the list and tree views share in drawing their rows: the paint
+// with its custom-draw notices to the parent, the colours of a row before
+// the parent changes them, and the text a parent gives for a callback item.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "helm/user/commctrl.h"
+#include "helm/user/winuser.h"
+
+namespace helm::user::commctrl {
+
+// One paint of a view that lets its parent take part: BeginPaint, then
+// the pre-paint notice in `block` (the head of the view's own, larger
+// custom-draw block, so the parent may read it as that). The parent may
+// destroy the view while it is told; check alive() before going on, and
+// leave without finish() when it is gone.
+class CustomDrawPaint {
+public:
+    CustomDrawPaint(HWND window, NMCUSTOMDRAW& block);
+    CustomDrawPaint(const CustomDrawPaint&) = delete;
+    CustomDrawPaint& operator=(const CustomDrawPaint&) = delete;
+
+    bool alive() const { return IsWindow(m_window) != FALSE; }
+    HDC dc() const { return m_dc; }
+    const RECT& client() const { return m_client; }
+    // The parent's answer to the pre-paint notice (CDRF_* flags).
+    LRESULT wants() const { return m_wants; }
+    // The post-paint notice if the parent asked for it, then EndPaint
+    // unless the parent destroyed the view meanwhile.
+    void finish();
+
+private:
+    HWND m_window;
+    NMCUSTOMDRAW& m_block;
+    PAINTSTRUCT m_paint{};
+    HDC m_dc = nullptr;
+    RECT m_client{};
+    LRESULT m_wants = CDRF_DODEFAULT;
+};
+
+// Turns a row's own colours into those it is drawn in: the highlight when
+// it is selected in a focused view, the button face when selected without.
+void selection_colours(bool selected, bool focused, COLORREF& text, COLORREF& back);
+
+// Repaints the band of the client area from `top` to `bottom`, across
+// the whole width.
+void invalidate_band(HWND window, int top, int bottom);
+
+// The text a parent answered to a GETDISPINFO that offered it `buffer`
+// (of `size` bytes): written into the buffer, or pointed at its own,
+// which is read bounded.
+std::string answered_text(const char* answer, char* buffer, size_t size);
+
+}  // namespace helm::user::commctrl
