@@ -231,7 +231,7 @@ std::shared_ptr<ImageList> list_of(HIMAGELIST list)
 
 HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int, int)
 {
-    if (cx <= 0 || cy <= 0 || cx > 1024 || cy > 1024) {
+    if (cx <= 0 || cy <= 0 || cx > helm::user::commctrl::max_side || cy > helm::user::commctrl::max_side) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -325,7 +325,7 @@ BOOL ImageList_GetIconSize(HIMAGELIST list, int* cx, int* cy)
 BOOL ImageList_SetIconSize(HIMAGELIST list, int cx, int cy)
 {
     auto found = list_of(list);
-    if (!found || cx <= 0 || cy <= 0 || cx > 1024 || cy > 1024)
+    if (!found || cx <= 0 || cy <= 0 || cx > helm::user::commctrl::max_side || cy > helm::user::commctrl::max_side)
         return FALSE;
     found->resize(cx, cy);
     return TRUE;

@@ -53,7 +53,6 @@ private:
     int m_height = 0;       // 0: the font's
     int m_min_width = -1;
     POINT m_padding{6, 3};
-    DWORD m_extended = 0;
 };
 
 }  // namespace helm::user::commctrl

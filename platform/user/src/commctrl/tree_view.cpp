@@ -24,8 +24,6 @@ std::atomic<uintptr_t> g_next_item{0x1000};
 // A bound on items, so a runaway filler fails rather than exhausting memory.
 constexpr size_t max_items = 1 << 20;
 
-constexpr UINT tvif_all = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
-
 bool is_special(HTREEITEM item)
 {
     return item == TVI_ROOT || item == TVI_FIRST || item == TVI_LAST || item == TVI_SORT;
