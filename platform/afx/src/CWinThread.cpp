@@ -106,6 +106,7 @@ BOOL CWinThread::OnIdle(LONG)
 {
     CWnd::DeleteTempMap();
     CDC::DeleteTempMap();
+    CGdiObject::DeleteTempMap();
     return FALSE;
 }
 

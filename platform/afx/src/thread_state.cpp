@@ -36,6 +36,9 @@ void ThreadState::delete_temporaries()
     for (auto& [hdc, dc] : temporary_dcs)
         dc->m_hDC = nullptr;
     temporary_dcs.clear();
+    for (auto& [handle, object] : temporary_gdi)
+        object->m_hObject = nullptr;
+    temporary_gdi.clear();
 }
 
 ThreadState& thread_state()

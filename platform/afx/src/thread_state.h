@@ -1,4 +1,5 @@
-// What the class library keeps per thread: the handle maps, the message
+// What the class library keeps per thread: the handle maps (windows,
+// device contexts, drawing objects), the message
 // being handled (for CWnd::Default), the window being created, the window
 // whose control notifications UpdateData holds back, the thread's object
 // and its module state.
@@ -8,6 +9,7 @@
 #include <unordered_map>
 
 #include "helm/afx/CDC.h"
+#include "helm/afx/CGdiObject.h"
 #include "helm/afx/CWnd.h"
 
 class CWinThread;
@@ -22,6 +24,7 @@ struct ThreadState {
     std::unordered_map<HWND, CWnd*> permanent;
     std::unordered_map<HWND, std::unique_ptr<CWnd>> temporary;
     std::unordered_map<HDC, std::unique_ptr<CDC>> temporary_dcs;
+    std::unordered_map<HGDIOBJ, std::unique_ptr<CGdiObject>> temporary_gdi;
     MSG last_sent{};
     CWnd* creating = nullptr;
     CWnd* creating_dialog = nullptr;
