@@ -27,3 +27,24 @@ void LanguageChoice::set(int languageId)
 }
 
 }  // namespace toolkit_test
+
+namespace toolkit_test {
+
+Picture::Picture(CWnd& window, const char* keep)
+    : root(window.m_hWnd), surface(helm::user::snapshot_window(window.m_hWnd))
+{
+    if (surface && keep)
+        helm::gdi::testing::keep_png(*surface, keep);
+}
+
+CRect Picture::of(CWnd& control) const
+{
+    return of(control.m_hWnd);
+}
+
+CRect Picture::of(HWND control) const
+{
+    return helm::user::rect_in_snapshot(root, control, true);
+}
+
+}  // namespace toolkit_test

@@ -46,3 +46,24 @@ inline void PrintTo(const CRect& rect, std::ostream* out)
 {
     *out << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
 }
+
+#include <memory>
+
+#include "helm/gdi/pixel_checks.h"
+#include "helm/user/snapshot.h"
+
+namespace toolkit_test {
+
+// A picture of a window and where its controls lie in it.
+struct Picture {
+    explicit Picture(CWnd& root, const char* keep = nullptr);
+    // A control's client area in the picture.
+    CRect of(CWnd& control) const;
+    CRect of(HWND control) const;
+    COLORREF at(int x, int y) const { return surface->colour(x, y); }
+
+    HWND root;
+    std::shared_ptr<helm::gdi::Surface> surface;
+};
+
+}  // namespace toolkit_test

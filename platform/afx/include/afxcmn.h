@@ -1,4 +1,7 @@
-// Part of the class library gathered in afxwin.h here.
+// The class library's common control classes (afxwin.h holds the rest).
 #pragma once
 
 #include "afxwin.h"
+#include "helm/afx/CImageList.h"
+#include "helm/afx/CSpinButtonCtrl.h"
+#include "helm/afx/CToolTipCtrl.h"

@@ -39,6 +39,9 @@ void ThreadState::delete_temporaries()
     for (auto& [handle, object] : temporary_gdi)
         object->m_hObject = nullptr;
     temporary_gdi.clear();
+    for (auto& [handle, menu] : temporary_menus)
+        menu->m_hMenu = nullptr;
+    temporary_menus.clear();
 }
 
 ThreadState& thread_state()

@@ -1,5 +1,5 @@
 // What the class library keeps per thread: the handle maps (windows,
-// device contexts, drawing objects), the message
+// device contexts, drawing objects, menus), the message
 // being handled (for CWnd::Default), the window being created, the window
 // whose control notifications UpdateData holds back, the thread's object
 // and its module state.
@@ -10,6 +10,7 @@
 
 #include "helm/afx/CDC.h"
 #include "helm/afx/CGdiObject.h"
+#include "helm/afx/CMenu.h"
 #include "helm/afx/CWnd.h"
 
 class CWinThread;
@@ -25,6 +26,8 @@ struct ThreadState {
     std::unordered_map<HWND, std::unique_ptr<CWnd>> temporary;
     std::unordered_map<HDC, std::unique_ptr<CDC>> temporary_dcs;
     std::unordered_map<HGDIOBJ, std::unique_ptr<CGdiObject>> temporary_gdi;
+    std::unordered_map<HMENU, CMenu*> permanent_menus;
+    std::unordered_map<HMENU, std::unique_ptr<CMenu>> temporary_menus;
     MSG last_sent{};
     CWnd* creating = nullptr;
     CWnd* creating_dialog = nullptr;

@@ -11,6 +11,16 @@ HICON F_Q_LoadIcon(int kind);
 // `bitmap` (which lets go of what it held); `info` gets its size when given.
 // The handle, or null for another kind or a null object.
 HBITMAP F_Q_LoadBitmap(int kind, CBitmap* bitmap, BITMAP* info);
+// The modeless About box over `parent` (null: the main window), with the
+// texts of the calling program's version block; made on first use and
+// brought to the front afterwards. The second form replaces the texts
+// given (null keeps the version block's).
+void LoadAboutBox(HWND parent);
+inline void LoadAboutBox(CWnd* parent)
+{
+    LoadAboutBox(parent ? parent->m_hWnd : nullptr);
+}
+void LoadAboutBox2(HWND parent, LPCSTR name, LPCSTR copyright, LPCSTR comments);
 // The toolkit's string `id` in the chosen language with "%app%" replaced by
 // the calling application's name; `out` is left as it was when the string
 // is missing or empty.

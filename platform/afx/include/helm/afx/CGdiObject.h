@@ -48,6 +48,7 @@ public:
     explicit CBrush(COLORREF colour) { CreateSolidBrush(colour); }
     operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
     BOOL CreateSolidBrush(COLORREF colour) { return Attach(::CreateSolidBrush(colour)); }
+    static CBrush* FromHandle(HBRUSH brush) { return static_cast<CBrush*>(CGdiObject::FromHandle(brush)); }
 };
 
 class CFont : public CGdiObject {
