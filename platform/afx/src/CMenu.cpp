@@ -19,6 +19,17 @@ CMenu* CMenu::FromHandlePermanent(HMENU menu)
     return found == state->permanent_menus.end() ? nullptr : found->second;
 }
 
+CMenu* CMenu::FromItemPermanent(UINT id)
+{
+    helm::afx::ThreadState* state = helm::afx::thread_state_if_alive();
+    if (!state)
+        return nullptr;
+    for (auto& [handle, menu] : state->permanent_menus)
+        if (::GetMenuState(handle, id, MF_BYCOMMAND) != static_cast<UINT>(-1))
+            return menu;
+    return nullptr;
+}
+
 CMenu* CMenu::FromHandle(HMENU menu)
 {
     if (!menu)

@@ -368,6 +368,18 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         Window* w = t.get(window);
         return w ? static_cast<LRESULT>(w->text.size()) : 0;
     }
+    case WM_SETICON:
+    case WM_GETICON: {
+        std::lock_guard lock(t.mutex);
+        Window* w = t.get(window);
+        if (!w || wParam > ICON_BIG)
+            return 0;
+        HICON& slot = w->icons[wParam];
+        HICON previous = slot;
+        if (message == WM_SETICON)
+            slot = reinterpret_cast<HICON>(lParam);
+        return reinterpret_cast<LRESULT>(previous);
+    }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         BeginPaint(window, &ps);

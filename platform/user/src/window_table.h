@@ -50,6 +50,7 @@ struct Window {
     HINSTANCE instance = nullptr;
     std::vector<std::byte> extra;
     std::string text;
+    HICON icons[2] = {nullptr, nullptr};  // ICON_SMALL, ICON_BIG
     uint32_t parent = 0;  // WS_CHILD windows
     uint32_t owner = 0;   // top-level windows
     std::vector<uint32_t> children;  // Z order, top first

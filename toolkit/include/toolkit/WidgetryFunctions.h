@@ -21,6 +21,11 @@ inline void LoadAboutBox(CWnd* parent)
     LoadAboutBox(parent ? parent->m_hWnd : nullptr);
 }
 void LoadAboutBox2(HWND parent, LPCSTR name, LPCSTR copyright, LPCSTR comments);
+// The modeless Shortcuts dialog over `parent`: one line per entry of the
+// calling program's main accelerator table (resource 128), its keys beside
+// its command's text (the part after the first newline of the command's
+// string), sorted by keys.
+void ShowAccelerators(HWND parent);
 // The toolkit's string `id` in the chosen language with "%app%" replaced by
 // the calling application's name; `out` is left as it was when the string
 // is missing or empty.

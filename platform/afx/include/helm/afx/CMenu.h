@@ -23,6 +23,9 @@ public:
     HMENU GetSafeHmenu() const { return m_hMenu; }
     static CMenu* FromHandle(HMENU menu);
     static CMenu* FromHandlePermanent(HMENU menu);
+    // The bound menu of this thread that holds an item with this command id
+    // (an owner-drawn item's measuring names no menu).
+    static CMenu* FromItemPermanent(UINT id);
     static void DeleteTempMap();
     BOOL Attach(HMENU menu);
     HMENU Detach();

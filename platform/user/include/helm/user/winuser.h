@@ -45,6 +45,11 @@ typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
 #define WM_HELP 0x0053
 #define WM_STYLECHANGING 0x007C
 #define WM_STYLECHANGED 0x007D
+// The window's icons, kept by DefWindowProc (wParam ICON_SMALL or ICON_BIG).
+#define WM_GETICON 0x007F
+#define WM_SETICON 0x0080
+#define ICON_SMALL 0
+#define ICON_BIG 1
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_NCCALCSIZE 0x0083
