@@ -3,6 +3,7 @@
 #include "helm/afx/CEdit.h"
 #include "helm/afx/CListBox.h"
 #include "helm/afx/CScrollBar.h"
+#include "helm/afx/CSliderCtrl.h"
 #include "helm/afx/CSpinButtonCtrl.h"
 #include "helm/afx/CStatic.h"
 
@@ -13,3 +14,4 @@ IMPLEMENT_DYNAMIC(CComboBox, CWnd)
 IMPLEMENT_DYNAMIC(CListBox, CWnd)
 IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
 IMPLEMENT_DYNAMIC(CSpinButtonCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CSliderCtrl, CWnd)
