@@ -12,22 +12,14 @@ using toolkit_test::LanguageChoice;
 using toolkit_test::Picture;
 namespace driver = helm::user::testing;
 
-// The About box is the first window titled "About ..." of the process.
+// The About box: the window titled "About ..." (or in French "A propos ...").
 HWND about_box()
 {
-    HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM out) -> BOOL {
-            char title[64] = {};
-            GetWindowText(window, title, sizeof title);
-            if (CString(title).Find("propos") >= 0 || CString(title).Find("About") == 0) {
-                *reinterpret_cast<HWND*>(out) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    return toolkit_test::find_top_level([](HWND window) {
+        char title[64] = {};
+        GetWindowText(window, title, sizeof title);
+        return CString(title).Find("propos") >= 0 || CString(title).Find("About") == 0;
+    });
 }
 
 CString text_of(HWND box, int id)

@@ -15,22 +15,14 @@ namespace {
 namespace driver = helm::user::testing;
 namespace input = helm::user::input;
 
-class Edits : public ::testing::Test {
+class Edits : public toolkit_test::WithDialog<IDD_TEST_EDITS> {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dialog.Create(IDD_TEST_EDITS));
-        dialog.ShowWindow(SW_SHOW);
-    }
-    void TearDown() override { dialog.DestroyWindow(); }
     CString text_of(CWnd& edit)
     {
         CString text;
         edit.GetWindowText(text);
         return text;
     }
-
-    CDialog dialog{IDD_TEST_EDITS};
 };
 
 TEST_F(Edits, RestrictedEditFiltersWhatIsTyped)

@@ -42,7 +42,7 @@ public:
 
 // A $PATH whose one directory may hold a stand-in for the desktop's
 // opener; the process start is answered without starting anything.
-class Hyperlink : public ::testing::Test {
+class Hyperlink : public toolkit_test::WithDialog<IDD_TEST_STATICS> {
 protected:
     void SetUp() override
     {
@@ -58,12 +58,11 @@ protected:
             box_types.push_back(type);
             return IDOK;
         });
-        ASSERT_TRUE(dialog.Create(IDD_TEST_STATICS));
-        dialog.ShowWindow(SW_SHOW);
+        WithDialog::SetUp();
     }
     void TearDown() override
     {
-        dialog.DestroyWindow();
+        WithDialog::TearDown();
         helm::afx::set_message_box(nullptr);
         helm::kernel::set_process_starter(nullptr);
         setenv("PATH", m_oldPath.c_str(), 1);
@@ -80,7 +79,6 @@ protected:
     std::vector<helm::kernel::ProcessStart> starts;
     std::vector<std::string> boxes;
     std::vector<UINT> box_types;
-    CDialog dialog{IDD_TEST_STATICS};
 };
 
 TEST_F(Hyperlink, ClickOpensTheLinkAsOneArgumentAndTurnsVisited)

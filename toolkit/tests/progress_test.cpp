@@ -13,19 +13,17 @@ using toolkit_test::Picture;
 constexpr COLORREF tail = RGB(0, 0, 255), head = RGB(0, 255, 0), background = RGB(40, 40, 40);
 
 // A bar 200 pixels wide on a scale of 100: a position is two pixels.
-class Progress : public ::testing::Test {
+class Progress : public toolkit_test::WithDialog<IDD_TEST_STATICS> {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dialog.Create(IDD_TEST_STATICS));
-        dialog.ShowWindow(SW_SHOW);
+        WithDialog::SetUp();
         ASSERT_TRUE(bar.SubclassDlgItem(IDC_TEST_PROGRESS, &dialog));
         bar.MoveWindow(10, 250, 200, 20);
         bar.SetFgColor(tail, head);
         bar.SetBkColor(background);
         bar.SetGradientBand(true);
     }
-    void TearDown() override { dialog.DestroyWindow(); }
     void steps(int n)
     {
         for (int i = 0; i < n; ++i)
@@ -38,7 +36,6 @@ protected:
         return picture.at(area.left + x, area.top + 1);
     }
 
-    CDialog dialog{IDD_TEST_STATICS};
     CStaticProgress bar;
 };
 

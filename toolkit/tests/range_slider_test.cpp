@@ -18,12 +18,11 @@ namespace input = helm::user::input;
 // A horizontal slider 216 pixels long and a vertical one 216 high, both on
 // a range of 0 to 100: 8-pixel thumbs, so value v lies at pixel 8 + 2v
 // (the vertical one counting up from its bottom).
-class RangeSlider : public ::testing::Test {
+class RangeSlider : public toolkit_test::WithDialog<IDD_TEST_SLIDERS> {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dialog.Create(IDD_TEST_SLIDERS));
-        dialog.ShowWindow(SW_SHOW);
+        WithDialog::SetUp();
         HWND timeItem = ::GetDlgItem(dialog.m_hWnd, IDC_TEST_TIME_SLIDER);
         HWND valueItem = ::GetDlgItem(dialog.m_hWnd, IDC_TEST_VALUE_SLIDER);
         ::MoveWindow(timeItem, 10, 10, 216, 12, TRUE);
@@ -39,7 +38,7 @@ protected:
     void TearDown() override
     {
         log.reset();
-        dialog.DestroyWindow();
+        WithDialog::TearDown();
     }
     // A point of the horizontal slider at pixel x, on screen.
     POINT on_time(int x) const
@@ -71,7 +70,6 @@ protected:
     }
     std::pair<int, int> sel(const CSliderCtrlRange& slider) const { return {slider.F_GetSelMin(), slider.F_GetSelMax()}; }
 
-    CDialog dialog{IDD_TEST_SLIDERS};
     CSliderCtrlRange time, value;
     std::unique_ptr<driver::MessageLog> log;
 };

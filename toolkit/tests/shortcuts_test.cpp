@@ -13,17 +13,7 @@ using toolkit_test::LanguageChoice;
 
 HWND shortcuts_dialog()
 {
-    HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM out) -> BOOL {
-            if (GetDlgItem(window, IDC_SHORTCUTS_LIST)) {
-                *reinterpret_cast<HWND*>(out) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    return toolkit_test::find_top_level([](HWND window) { return GetDlgItem(window, IDC_SHORTCUTS_LIST) != nullptr; });
 }
 
 CString header_text(HWND list, int column)

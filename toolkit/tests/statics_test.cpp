@@ -19,17 +19,7 @@ using toolkit_test::Picture;
 using toolkit_test::PrivateProfile;
 namespace driver = helm::user::testing;
 
-class Statics : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dialog.Create(IDD_TEST_STATICS));
-        dialog.ShowWindow(SW_SHOW);
-    }
-    void TearDown() override { dialog.DestroyWindow(); }
-
-    CDialog dialog{IDD_TEST_STATICS};
-};
+using Statics = toolkit_test::WithDialog<IDD_TEST_STATICS>;
 
 TEST_F(Statics, ColourStaticPaintsItsColoursAndFont)
 {

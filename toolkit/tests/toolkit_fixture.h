@@ -47,12 +47,30 @@ inline void PrintTo(const CRect& rect, std::ostream* out)
     *out << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
 }
 
+#include <functional>
 #include <memory>
 
 #include "helm/gdi/pixel_checks.h"
 #include "helm/user/snapshot.h"
 
 namespace toolkit_test {
+
+// A test with a dialog of the tests' resources made and shown.
+template <UINT templateId>
+class WithDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dialog.Create(templateId));
+        dialog.ShowWindow(SW_SHOW);
+    }
+    void TearDown() override { dialog.DestroyWindow(); }
+
+    CDialog dialog{templateId};
+};
+
+// The first top-level window of the process for which `wanted` holds.
+HWND find_top_level(const std::function<bool(HWND)>& wanted);
 
 // A picture of a window and where its controls lie in it.
 struct Picture {

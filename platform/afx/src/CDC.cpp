@@ -48,21 +48,12 @@ CDC* CDC::FromHandle(HDC dc)
 {
     if (!dc)
         return nullptr;
-    auto& dcs = helm::afx::thread_state().temporary_dcs;
-    auto& slot = dcs[dc];
-    if (!slot) {
-        slot = std::make_unique<CDC>();
-        slot->m_hDC = dc;
-    }
-    return slot.get();
+    return helm::afx::thread_state().temporary_dcs.get(dc, [] { return std::make_unique<CDC>(); });
 }
 
 void CDC::DeleteTempMap()
 {
-    auto& dcs = helm::afx::thread_state().temporary_dcs;
-    for (auto& [hdc, dc] : dcs)
-        dc->m_hDC = nullptr;
-    dcs.clear();
+    helm::afx::thread_state().temporary_dcs.clear();
 }
 
 CGdiObject* CDC::SelectObject(CGdiObject* object)

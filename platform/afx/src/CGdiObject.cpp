@@ -35,26 +35,20 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ object)
 {
     if (!object)
         return nullptr;
-    auto& slot = helm::afx::thread_state().temporary_gdi[object];
-    if (!slot) {
+    return helm::afx::thread_state().temporary_gdi.get(object, [object]() -> std::unique_ptr<CGdiObject> {
         switch (::GetObjectType(object)) {
-        case OBJ_PEN: slot = std::make_unique<CPen>(); break;
-        case OBJ_BRUSH: slot = std::make_unique<CBrush>(); break;
-        case OBJ_FONT: slot = std::make_unique<CFont>(); break;
-        case OBJ_BITMAP: slot = std::make_unique<CBitmap>(); break;
-        default: slot = std::make_unique<CGdiObject>(); break;
+        case OBJ_PEN: return std::make_unique<CPen>();
+        case OBJ_BRUSH: return std::make_unique<CBrush>();
+        case OBJ_FONT: return std::make_unique<CFont>();
+        case OBJ_BITMAP: return std::make_unique<CBitmap>();
+        default: return std::make_unique<CGdiObject>();
         }
-        slot->m_hObject = object;
-    }
-    return slot.get();
+    });
 }
 
 void CGdiObject::DeleteTempMap()
 {
-    auto& objects = helm::afx::thread_state().temporary_gdi;
-    for (auto& [handle, object] : objects)
-        object->m_hObject = nullptr;
-    objects.clear();
+    helm::afx::thread_state().temporary_gdi.clear();
 }
 
 BOOL CBitmap::LoadBitmap(LPCSTR name)

@@ -36,20 +36,12 @@ CMenu* CMenu::FromHandle(HMENU menu)
         return nullptr;
     if (CMenu* bound = FromHandlePermanent(menu))
         return bound;
-    auto& slot = helm::afx::thread_state().temporary_menus[menu];
-    if (!slot) {
-        slot = std::make_unique<CMenu>();
-        slot->m_hMenu = menu;
-    }
-    return slot.get();
+    return helm::afx::thread_state().temporary_menus.get(menu, [] { return std::make_unique<CMenu>(); });
 }
 
 void CMenu::DeleteTempMap()
 {
-    auto& menus = helm::afx::thread_state().temporary_menus;
-    for (auto& [handle, menu] : menus)
-        menu->m_hMenu = nullptr;
-    menus.clear();
+    helm::afx::thread_state().temporary_menus.clear();
 }
 
 BOOL CMenu::Attach(HMENU menu)

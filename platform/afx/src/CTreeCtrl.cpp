@@ -14,21 +14,35 @@ HTREEITEM CTreeCtrl::InsertItem(LPCSTR text, HTREEITEM parent, HTREEITEM after)
     return InsertItem(&insert);
 }
 
-BOOL CTreeCtrl::SetItemText(HTREEITEM item, LPCSTR text)
+namespace {
+
+// The fields of `item` that `mask` names, to fill in.
+TVITEM item_fields(HTREEITEM item, UINT mask)
 {
     TVITEM fields{};
-    fields.mask = TVIF_HANDLE | TVIF_TEXT;
+    fields.mask = TVIF_HANDLE | mask;
     fields.hItem = item;
-    fields.pszText = const_cast<LPSTR>(text);
+    return fields;
+}
+
+}  // namespace
+
+BOOL CTreeCtrl::set_item(TVITEM fields)
+{
     return static_cast<BOOL>(SendMessage(TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&fields)));
+}
+
+BOOL CTreeCtrl::SetItemText(HTREEITEM item, LPCSTR text)
+{
+    TVITEM fields = item_fields(item, TVIF_TEXT);
+    fields.pszText = const_cast<LPSTR>(text);
+    return set_item(fields);
 }
 
 CString CTreeCtrl::GetItemText(HTREEITEM item) const
 {
     char text[1024] = {0};
-    TVITEM fields{};
-    fields.mask = TVIF_HANDLE | TVIF_TEXT;
-    fields.hItem = item;
+    TVITEM fields = item_fields(item, TVIF_TEXT);
     fields.pszText = text;
     fields.cchTextMax = sizeof text;
     SendMessage(TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&fields));
@@ -37,28 +51,22 @@ CString CTreeCtrl::GetItemText(HTREEITEM item) const
 
 BOOL CTreeCtrl::SetItemState(HTREEITEM item, UINT state, UINT mask)
 {
-    TVITEM fields{};
-    fields.mask = TVIF_HANDLE | TVIF_STATE;
-    fields.hItem = item;
+    TVITEM fields = item_fields(item, TVIF_STATE);
     fields.state = state;
     fields.stateMask = mask;
-    return static_cast<BOOL>(SendMessage(TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&fields)));
+    return set_item(fields);
 }
 
 BOOL CTreeCtrl::SetItemData(HTREEITEM item, DWORD_PTR data)
 {
-    TVITEM fields{};
-    fields.mask = TVIF_HANDLE | TVIF_PARAM;
-    fields.hItem = item;
+    TVITEM fields = item_fields(item, TVIF_PARAM);
     fields.lParam = static_cast<LPARAM>(data);
-    return static_cast<BOOL>(SendMessage(TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&fields)));
+    return set_item(fields);
 }
 
 DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM item) const
 {
-    TVITEM fields{};
-    fields.mask = TVIF_HANDLE | TVIF_PARAM;
-    fields.hItem = item;
+    TVITEM fields = item_fields(item, TVIF_PARAM);
     SendMessage(TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&fields));
     return static_cast<DWORD_PTR>(fields.lParam);
 }

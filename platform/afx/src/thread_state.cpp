@@ -33,14 +33,8 @@ void ThreadState::delete_temporaries()
     for (auto& [hwnd, window] : temporary)
         window->m_hWnd = nullptr;
     temporary.clear();
-    for (auto& [hdc, dc] : temporary_dcs)
-        dc->m_hDC = nullptr;
     temporary_dcs.clear();
-    for (auto& [handle, object] : temporary_gdi)
-        object->m_hObject = nullptr;
     temporary_gdi.clear();
-    for (auto& [handle, menu] : temporary_menus)
-        menu->m_hMenu = nullptr;
     temporary_menus.clear();
 }
 

@@ -48,4 +48,7 @@ public:
     {
         return static_cast<COLORREF>(SendMessage(TVM_SETTEXTCOLOR, 0, colour));
     }
+
+private:
+    BOOL set_item(TVITEM fields);
 };
