@@ -363,6 +363,23 @@ void ScriptCompiler::skip_memory_flags()
     }
 }
 
+// The statements a resource may carry before its BEGIN: memory flags,
+// LANGUAGE (which applies to this resource alone), CHARACTERISTICS and
+// VERSION (read and dropped). Returns the resource's language.
+uint16_t ScriptCompiler::optional_statements()
+{
+    uint16_t language = m_language;
+    for (;;) {
+        skip_memory_flags();
+        if (accept("LANGUAGE"))
+            language = language_statement();
+        else if (accept("CHARACTERISTICS") || accept("VERSION"))
+            expression();
+        else
+            return language;
+    }
+}
+
 bool ScriptCompiler::begin()
 {
     return accept("BEGIN") || accept("{");
@@ -437,16 +454,7 @@ void ScriptCompiler::add(CompiledResource resource)
 
 void ScriptCompiler::string_table()
 {
-    uint16_t language = m_language;
-    for (;;) {
-        skip_memory_flags();
-        if (accept("LANGUAGE"))
-            language = language_statement();
-        else if (accept("CHARACTERISTICS") || accept("VERSION"))
-            expression();
-        else
-            break;
-    }
+    const uint16_t language = optional_statements();
     if (!begin())
         fail("expected BEGIN after STRINGTABLE, found '" + peek().text + "'");
     while (!end()) {
@@ -1024,16 +1032,7 @@ constexpr uint16_t kAccVirtKey = 0x01, kAccNoInvert = 0x02, kAccShift = 0x04, kA
 // flags, id and text. The last item of each level carries MF_END.
 void ScriptCompiler::menu(const ResourceId& name, const SourcePlace& place)
 {
-    uint16_t language = m_language;
-    for (;;) {
-        skip_memory_flags();
-        if (accept("LANGUAGE"))
-            language = language_statement();
-        else if (accept("CHARACTERISTICS") || accept("VERSION"))
-            expression();
-        else
-            break;
-    }
+    const uint16_t language = optional_statements();
     ByteWriter out;
     out.word(0);
     out.word(0);
@@ -1117,16 +1116,7 @@ void ScriptCompiler::menu_items(ByteWriter& out, int depth)
 // virtual-key code (a quoted letter then stands for its upper case).
 void ScriptCompiler::accelerators(const ResourceId& name, const SourcePlace& place)
 {
-    uint16_t language = m_language;
-    for (;;) {
-        skip_memory_flags();
-        if (accept("LANGUAGE"))
-            language = language_statement();
-        else if (accept("CHARACTERISTICS") || accept("VERSION"))
-            expression();
-        else
-            break;
-    }
+    const uint16_t language = optional_statements();
     if (!begin())
         fail("expected BEGIN after ACCELERATORS, found '" + peek().text + "'");
     ByteWriter out;
