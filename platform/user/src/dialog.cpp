@@ -138,21 +138,17 @@ void enable_owner(HWND dialog, DialogState& state)
         SetActiveWindow(owner);
 }
 
-// `place` is the item's position and size in pixels (right and bottom
-// holding the width and height).
-HWND create_class_id_item(HWND dialog, const DialogItem& item, const RECT& place)
+// `rect` is the item's place in the dialog's client pixels.
+void create_class_id_item(HWND dialog, const DialogItem& item, const RECT& rect)
 {
     const ClassIdItemHost* host = g_class_id_host.load();
     HWND control = nullptr;
-    if (host && host->create) {
-        const RECT rect{place.left, place.top, place.left + place.right, place.top + place.bottom};
+    if (host && host->create)
         control = host->create(dialog, item.window_class.name.c_str(), rect, item.id, item.style | WS_CHILD,
                                item.ex_style | WS_EX_NOPARENTNOTIFY);
-    }
     if (!control)
         helm::kernel::trace("dialog: item %u of class %s left out\n", static_cast<unsigned>(item.id),
                             item.window_class.name.c_str());
-    return control;
 }
 
 // Creates the dialog window, its controls and runs WM_INITDIALOG. Null when
@@ -266,11 +262,10 @@ HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGP
         const RECT r{scale(item.x, units.cx, 4), scale(item.y, units.cy, 8), scale(item.cx, units.cx, 4),
                      scale(item.cy, units.cy, 8)};
         if (!item.window_class.is_ordinal && item.window_class.name.starts_with('{')) {
-            // A control of the component layer: one that cannot be made is
-            // left out, and the dialog runs without it.
-            HWND control = create_class_id_item(dialog, item, r);
-            if (control && font)
-                SendMessage(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            // A control of the component layer, which chooses its own
+            // fonts: one that cannot be made is left out, and the dialog
+            // runs without it.
+            create_class_id_item(dialog, item, RECT{r.left, r.top, r.left + r.right, r.top + r.bottom});
             continue;
         }
         LPVOID data = item.creation_data.empty() ? nullptr : const_cast<std::byte*>(item.creation_data.data());

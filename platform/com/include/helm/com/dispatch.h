@@ -8,6 +8,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -217,7 +218,12 @@ VARIANT arg_ref(VARIANT* p);
 // left-to-right position of an argument that was refused. `result`, when
 // given, must hold a valid value: it is cleared first. Null `target` gives
 // E_POINTER.
-HRESULT invoke_by_id(IDispatch* target, DISPID id, WORD flags, std::initializer_list<VARIANT> args,
+HRESULT invoke_by_id(IDispatch* target, DISPID id, WORD flags, std::span<const VARIANT> args,
                      VARIANT* result = nullptr, UINT* argError = nullptr);
+inline HRESULT invoke_by_id(IDispatch* target, DISPID id, WORD flags, std::initializer_list<VARIANT> args,
+                            VARIANT* result = nullptr, UINT* argError = nullptr)
+{
+    return invoke_by_id(target, id, flags, std::span<const VARIANT>(args.begin(), args.size()), result, argError);
+}
 
 }  // namespace helm::com
