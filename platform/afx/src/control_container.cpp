@@ -10,26 +10,13 @@ namespace helm::afx {
 using helm::com::ComPtr;
 
 // Receives one control's events for a window's map.
-class EventSink final : public helm::com::Object<IDispatch> {
+class EventSink final : public helm::com::Object<helm::com::WithoutTypeInfo<IDispatch>> {
 public:
     EventSink(CCmdTarget& target, UINT id, const IID& events) : m_target(&target), m_id(id), m_events(events) {}
 
     // The window is going: events that still arrive reach nothing.
     void forget_target() { m_target = nullptr; }
 
-    HRESULT GetTypeInfoCount(UINT* count) override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                    UINT* argError) override

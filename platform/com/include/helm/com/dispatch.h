@@ -160,11 +160,10 @@ private:
     std::vector<MemberShape> m_shapes;
 };
 
-// Implements IDispatch for a dual interface from its table, so a host can
-// call the object either way and reach the same code. `table` gives the
-// interface's one table.
-template <class Dual, const DispatchTable<Dual>& (*table)()>
-class DispatchImpl : public Dual {
+// IDispatch's type information, for objects that carry none: a dual
+// interface's implementation, an event sink that answers Invoke itself.
+template <class Interface>
+class WithoutTypeInfo : public Interface {
 public:
     HRESULT GetTypeInfoCount(UINT* count) override
     {
@@ -179,6 +178,14 @@ public:
             *info = nullptr;
         return E_NOTIMPL;
     }
+};
+
+// Implements IDispatch for a dual interface from its table, so a host can
+// call the object either way and reach the same code. `table` gives the
+// interface's one table.
+template <class Dual, const DispatchTable<Dual>& (*table)()>
+class DispatchImpl : public WithoutTypeInfo<Dual> {
+public:
     HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         return table().names(names, count, ids);
