@@ -61,7 +61,8 @@ HRESULT ControlWindow::make_window(HWND parent, const RECT& rect, UINT id, DWORD
     SetWindowLongPtr(made, GWLP_ID, static_cast<LONG_PTR>(id));
     // The host's item decides tab stop, group and state; the template the rest.
     constexpr DWORD from_item = WS_TABSTOP | WS_GROUP | WS_DISABLED;
-    SetWindowLong(made, GWL_STYLE, static_cast<LONG>((GetWindowLong(made, GWL_STYLE) & ~from_item) | (style & from_item)));
+    const DWORD own = static_cast<DWORD>(GetWindowLong(made, GWL_STYLE)) & ~from_item;
+    SetWindowLong(made, GWL_STYLE, static_cast<LONG>(own | (style & from_item)));
     if (ex_style)
         SetWindowLong(made, GWL_EXSTYLE, static_cast<LONG>(GetWindowLong(made, GWL_EXSTYLE) | ex_style));
     SetWindowPos(made, nullptr, rect.left, rect.top, width, height,

@@ -70,8 +70,9 @@ public:
     // A pointer to the caller's storage for a by-reference parameter.
     template <class T>
         requires(!std::is_same_v<std::remove_cv_t<T>, char>)
-    DispatchArgument(T* storage) : m_kind(Kind::reference), m_pointer(const_cast<void*>(static_cast<const void*>(storage))),
-                                   m_pointee(pointee<std::remove_cv_t<T>>())
+    DispatchArgument(T* storage)
+        : m_kind(Kind::reference), m_pointer(const_cast<void*>(static_cast<const void*>(storage))),
+          m_pointee(pointee<std::remove_cv_t<T>>())
     {
     }
 

@@ -1,7 +1,7 @@
 // Event sink maps: a window that hosts controls (a dialog, usually) lists
 // the events it handles between BEGIN_EVENTSINK_MAP(class, base) and
 // END_EVENTSINK_MAP(), one ON_EVENT(class, control id, dispatch id,
-// handler, VTS_ parameter list) each. The control library connects the
+// handler, VTS_ parameter list) each. The class library connects the
 // window to each hosted control its map names, on the control's default
 // event interface, when the dialog initialises (or when CreateControl makes
 // the control), and disconnects when the window goes. The event's
