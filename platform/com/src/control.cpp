@@ -81,9 +81,12 @@ void ControlWindow::destroy_window()
 LRESULT CALLBACK ControlWindow::window_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* made = static_cast<ControlWindow*>(reinterpret_cast<CREATESTRUCT*>(lParam)->lpCreateParams);
-        SetWindowLongPtr(window, 0, reinterpret_cast<LONG_PTR>(made));
-        made->m_hWnd = window;
+        // Only a control makes windows of this class; one made otherwise
+        // stays a plain window.
+        if (auto* made = static_cast<ControlWindow*>(reinterpret_cast<CREATESTRUCT*>(lParam)->lpCreateParams)) {
+            SetWindowLongPtr(window, 0, reinterpret_cast<LONG_PTR>(made));
+            made->m_hWnd = window;
+        }
     }
     auto* self = reinterpret_cast<ControlWindow*>(GetWindowLongPtr(window, 0));
     if (!self)
