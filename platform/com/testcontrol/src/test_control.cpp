@@ -137,7 +137,7 @@ public:
     }
 
     // The window: painted in one colour; what hosting does to it noted.
-    BOOL ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    BOOL ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result) override
     {
         switch (message) {
         case WM_SIZE:
@@ -156,7 +156,6 @@ public:
             result = 1;  // OnDraw covers everything
             return TRUE;
         default:
-            (void)wParam;
             return FALSE;
         }
     }
