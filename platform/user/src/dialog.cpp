@@ -2,6 +2,7 @@
 // DefDlgProc, the modal loop and EndDialog.
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "dialog_template.h"
 #include "helm/kernel/error.h"
 #include "helm/kernel/threads.h"
+#include "helm/kernel/trace.h"
 #include "helm/user/screen.h"
 #include "paint_internal.h"
 #include "window_table.h"
@@ -23,6 +25,7 @@ constexpr char dialog_class_name[] = "#32770";
 
 std::mutex g_states_mutex;
 std::unordered_map<uint32_t, std::shared_ptr<DialogState>> g_states;
+std::atomic<const ClassIdItemHost*> g_class_id_host{nullptr};
 
 // The standard control classes a template names by atom.
 constexpr struct {
@@ -135,6 +138,19 @@ void enable_owner(HWND dialog, DialogState& state)
         SetActiveWindow(owner);
 }
 
+// `rect` is the item's place in the dialog's client pixels.
+void create_class_id_item(HWND dialog, const DialogItem& item, const RECT& rect)
+{
+    const ClassIdItemHost* host = g_class_id_host.load();
+    HWND control = nullptr;
+    if (host && host->create)
+        control = host->create(dialog, item.window_class.name.c_str(), rect, item.id, item.style | WS_CHILD,
+                               item.ex_style | WS_EX_NOPARENTNOTIFY);
+    if (!control)
+        helm::kernel::trace("dialog: item %u of class %s left out\n", static_cast<unsigned>(item.id),
+                            item.window_class.name.c_str());
+}
+
 // Creates the dialog window, its controls and runs WM_INITDIALOG. Null when
 // the window or (without DS_NOFAILCREATE) a control could not be made.
 HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGPROC proc, LPARAM param, bool modal)
@@ -245,6 +261,13 @@ HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGP
         }
         const RECT r{scale(item.x, units.cx, 4), scale(item.y, units.cy, 8), scale(item.cx, units.cx, 4),
                      scale(item.cy, units.cy, 8)};
+        if (!item.window_class.is_ordinal && item.window_class.name.starts_with('{')) {
+            // A control of the component layer, which chooses its own
+            // fonts: one that cannot be made is left out, and the dialog
+            // runs without it.
+            create_class_id_item(dialog, item, RECT{r.left, r.top, r.left + r.right, r.top + r.bottom});
+            continue;
+        }
         LPVOID data = item.creation_data.empty() ? nullptr : const_cast<std::byte*>(item.creation_data.data());
         HWND control = CreateWindowEx(item.ex_style | WS_EX_NOPARENTNOTIFY, item_class, text.c_str(),
                                       item.style | WS_CHILD, r.left, r.top, r.right, r.bottom, dialog,
@@ -354,6 +377,8 @@ void forget_dialog_state(HWND dialog)
     std::lock_guard lock(g_states_mutex);
     g_states.erase(WindowTable::value_of(dialog));
 }
+
+void set_class_id_item_host(const ClassIdItemHost* host) { g_class_id_host.store(host); }
 
 // Reads a dialog template resource; defined with the resource runtime.
 bool load_dialog_resource(HINSTANCE instance, LPCSTR name, DialogTemplate* out);
@@ -477,10 +502,15 @@ LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
             PostMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, notify_clicked), reinterpret_cast<LPARAM>(cancel));
         return 0;
     }
-    case WM_NCDESTROY:
+    case WM_NCDESTROY: {
         enable_owner(dialog, *state);
         forget_dialog_state(dialog);
+        // Every item window is gone by now: the controls made for them go.
+        const ClassIdItemHost* host = g_class_id_host.load();
+        if (host && host->dialog_destroyed)
+            host->dialog_destroyed(dialog);
         return DefWindowProc(dialog, message, wParam, lParam);
+    }
     default:
         return DefWindowProc(dialog, message, wParam, lParam);
     }

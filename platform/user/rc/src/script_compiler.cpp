@@ -1,5 +1,6 @@
 #include "script_compiler.h"
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -71,6 +72,20 @@ struct NameOrOrdinal {
         }
     }
 };
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with hexadecimal digits.
+bool is_class_id(const std::string& text)
+{
+    constexpr std::string_view shape = "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}";
+    if (text.size() != shape.size())
+        return false;
+    for (size_t i = 0; i < shape.size(); ++i) {
+        const bool digit = std::isxdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (shape[i] == 'x' ? !digit : text[i] != shape[i])
+            return false;
+    }
+    return true;
+}
 
 uint16_t read_le16(const std::vector<uint8_t>& b, size_t at)
 {
@@ -692,6 +707,10 @@ ScriptCompiler::DialogItem ScriptCompiler::control(const Token& keyword)
         }
         if (class_name.empty())
             fail_at(c, "empty class name " + context);
+        // A class id names a component control: a typing error there would
+        // only show when the dialog opens without its control.
+        if (class_name.front() == '{' && !is_class_id(class_name))
+            fail_at(c, "malformed class id " + class_name + " " + context);
         for (const auto& [known, atom] : kClassAtoms)
             if (ascii_upper(class_name) == known) {
                 item.class_name.ordinal = true;
