@@ -13,7 +13,9 @@
 #include "helm/portlink/channel_client.h"
 #include "helm/portlink/port_settings.h"
 #include "helm/portlink/server_client.h"
+#include "helm/kernel/process.h"
 #include "helm/test/support.h"
+#include "helm/user/common_dialogs.h"
 
 using namespace helm::portlink;
 
@@ -254,6 +256,44 @@ TEST_F(ServerClient, StopAndPortOwnership)
     EXPECT_EQ(F_ConfigPortParam(1, &config, "NMEA0183"), 0);
     EXPECT_EQ(F_SetPortON(1), 0);
     EXPECT_EQ(F_StopServer(), 0);
+}
+
+// With no server window, the server is started beside this program with
+// the caller's arguments after the quoted path; a start that fails is told
+// to the operator.
+TEST(ServerStart, CommandLineAndFailure)
+{
+    ASSERT_EQ(FindWindow(PORTSERVER_WINDOW_CLASS, nullptr), nullptr);
+    std::vector<helm::kernel::ProcessStart> starts;
+    DWORD refuse = ERROR_SUCCESS;
+    helm::kernel::set_process_starter([&](const helm::kernel::ProcessStart& start) {
+        starts.push_back(start);
+        return helm::kernel::ProcessStartOutcome{refuse};
+    });
+    std::vector<helm::user::MessageBoxQuestion> boxes;
+    helm::user::set_message_box_answer([&](const helm::user::MessageBoxQuestion& question) {
+        boxes.push_back(question);
+        return IDOK;
+    });
+
+    char self[MAX_PATH];
+    const std::string program(self, GetModuleFileName(nullptr, self, sizeof self));
+    const std::string server = program.substr(0, program.find_last_of('/') + 1) + "Portserver.exe";
+    EXPECT_EQ(F_RunServerInSleepMode(1), 1);
+    refuse = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(F_RunServer(0), 0);
+    helm::kernel::set_process_starter({});
+    helm::user::set_message_box_answer({});
+
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].command_line, "\"" + server + "\" /remote/sleep");
+    EXPECT_EQ(starts[0].creation_flags, static_cast<DWORD>(CREATE_NEW_PROCESS_GROUP | HIGH_PRIORITY_CLASS));
+    EXPECT_EQ(starts[0].show_state, SW_SHOWNORMAL);
+    EXPECT_EQ(starts[1].command_line, "\"" + server + "\" /remote");
+    EXPECT_EQ(starts[1].show_state, SW_SHOWMINIMIZED);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Unable to  load the server  Portserver.");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONQUESTION));
 }
 
 TEST(PortNumbers, ValidIndexes)

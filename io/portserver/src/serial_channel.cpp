@@ -104,6 +104,7 @@ void SerialChannel::reset_headers()
 {
     std::lock_guard lock(m_settings_mutex);
     const double ms_per_character = m_tty->F_getMsPerChar();
+    m_parser.set_character_time(ms_per_character);
     m_parsed.reset(m_protocol.name, ms_per_character, m_on, m_parse_thread_id);
     m_raw.reset(m_protocol.name, ms_per_character, m_on, m_read_thread_id);
 }

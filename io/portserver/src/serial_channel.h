@@ -86,8 +86,7 @@ private:
 
     HANDLE m_parse_thread = nullptr;
     DWORD m_parse_thread_id = 0;
-    ChannelParser m_parser{m_port, m_log, ChannelParser::Timing::per_character, m_raw, m_parsed, m_settings_mutex,
-                           m_protocol};
+    ChannelParser m_parser{m_port, m_log, m_raw, m_parsed, m_settings_mutex, m_protocol};
     UINT m_raw_message, m_parsed_message, m_timeout_message, m_write_message;
 };
 

@@ -76,8 +76,7 @@ private:
     HANDLE m_raw_thread = nullptr;
     HANDLE m_processing_thread = nullptr;
     DWORD m_processing_thread_id = 0;
-    ChannelParser m_parser{port(), m_log, ChannelParser::Timing::whole_block, m_raw, m_parsed, m_settings_mutex,
-                           m_protocol};
+    ChannelParser m_parser{port(), m_log, m_raw, m_parsed, m_settings_mutex, m_protocol};
     UINT m_raw_message;
 };
 
