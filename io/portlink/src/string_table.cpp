@@ -28,6 +28,10 @@ constexpr StringEntry kStrings[] = {
     {1514, "Socket Cnx Mode"},
     {5001, "Portserver"},
     {5005, "Unable to  load the server  %s."},
+    {7012, "TCP Server"},
+    {7013, "TCP Client"},
+    {7014, "UDP Peer to Peer"},
+    {7015, "UDP Broadcast"},
 };
 
 }  // namespace

@@ -28,10 +28,11 @@ DWORD tick_of(double timeMs)
 
 }  // namespace
 
-ChannelParser::ChannelParser(int port, std::FILE* log, portlink::ChannelBlock& raw, portlink::ChannelBlock& parsed,
-                             std::mutex& settingsMutex, const sPORT_PROTOCOL& protocol)
+ChannelParser::ChannelParser(int port, std::FILE* log, PortDump& dump, portlink::ChannelBlock& raw,
+                             portlink::ChannelBlock& parsed, std::mutex& settingsMutex, const sPORT_PROTOCOL& protocol)
     : m_port(port),
       m_log(log),
+      m_dump(dump),
       m_raw(raw),
       m_parsed(parsed),
       m_settings_mutex(settingsMutex),
@@ -83,6 +84,7 @@ void ChannelParser::parse_frame(const char* frame, uint32_t length, double timeM
         count <= 0)
         return;
     portlink::announce_parsed_records(m_parsed, offsets, count);
+    m_dump.parsed(stamp, m_parsed.record_area(), offsets, count);
     m_parsed_next = offsets[0] + static_cast<DWORD>(bytes);
 }
 

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include "frame_cutter.h"
+#include "port_dump.h"
 #include "helm/portlink/channel_block.h"
 #include "helm/portlink/protocol_dispatch.h"
 #include "helm/portlink/server_interface.h"
@@ -26,9 +27,9 @@ void copy_text_field(char* field, size_t size, const char* text);
 
 class ChannelParser {
 public:
-    // `log` (may be null) receives a line per frame; `settingsMutex`
-    // guards `protocol`.
-    ChannelParser(int port, std::FILE* log, portlink::ChannelBlock& raw, portlink::ChannelBlock& parsed,
+    // `log` (may be null) receives a line per frame and `dump` each parsed
+    // record; `settingsMutex` guards `protocol`.
+    ChannelParser(int port, std::FILE* log, PortDump& dump, portlink::ChannelBlock& raw, portlink::ChannelBlock& parsed,
                   std::mutex& settingsMutex, const sPORT_PROTOCOL& protocol);
 
     // Any thread: the next record starts the parsed ring, the frame and
@@ -51,6 +52,7 @@ private:
 
     const int m_port;
     std::FILE* const m_log;
+    PortDump& m_dump;
     portlink::ChannelBlock& m_raw;
     portlink::ChannelBlock& m_parsed;
     std::mutex& m_settings_mutex;

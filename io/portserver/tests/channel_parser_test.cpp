@@ -50,7 +50,8 @@ protected:
     std::mutex m_settings_mutex;
     ChannelBlock m_raw, m_parsed;
     RawRingWriter m_ring{RawRing::serial};
-    ChannelParser m_parser{5, nullptr, m_raw, m_parsed, m_settings_mutex, m_protocol};
+    helm::portserver::PortDump m_dump{5, ""};
+    ChannelParser m_parser{5, nullptr, m_dump, m_raw, m_parsed, m_settings_mutex, m_protocol};
 };
 
 // Clients can write anything into the shared blocks. The character time
