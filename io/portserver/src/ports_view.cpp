@@ -58,6 +58,9 @@ bool PortsView::create(HWND parent, UINT recordsMessage)
                            parent, reinterpret_cast<HMENU>(kSpyId), instance, nullptr);
     if (!m_list || !m_spy)
         return false;
+    const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessage(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessage(m_spy, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(m_list, LVS_EX_FULLROWSELECT);
     const struct {
         UINT title;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "helm/gdi/pixel_checks.h"
 #include "helm/portlink/channel_client.h"
 #include "helm/portlink/port_settings.h"
 #include "helm/portlink/server_client.h"
@@ -17,6 +18,7 @@
 #include "helm/serial/pty_port.h"
 #include "helm/test/support.h"
 #include "helm/user/common_dialogs.h"
+#include "helm/user/snapshot.h"
 #include "helm/user/testing/driver.h"
 #include "port_server.h"
 
@@ -117,6 +119,7 @@ TEST_F(ServerWindow, PortsAndSpyViewOfTheSelectedPort)
     ASSERT_TRUE(pump_until([&] { return !spy_lines(server.view().spy()).empty(); }));
     const std::string line = spy_lines(server.view().spy()).back();
     EXPECT_EQ(line.substr(line.find("  ") + 2), "$KVTRO,1*00<CR><LF>") << line;
+    helm::gdi::testing::keep_png(*helm::user::snapshot_window(server.window()), "portserver_window");
 
     // A command through Portlink shows in the list.
     const sCOM_CONFIG slower{0, 0, 4800, NOPARITY, ONESTOPBIT, 7, 0, -1};
