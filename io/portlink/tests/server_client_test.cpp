@@ -293,8 +293,8 @@ TEST_F(ServerClient, SerialComForwardsRecordsAndTransmits)
     ASSERT_EQ(com.F_Start(4), 1);
     EXPECT_EQ(com.F_Start(4), 0);  // already running
     EXPECT_TRUE(com.F_GetConnected());
-    EXPECT_EQ(parsed.header()->subscriber_count, 1);
-    EXPECT_EQ(raw.header()->subscriber_count, 1);
+    EXPECT_EQ(+parsed.header()->subscriber_count, 1);
+    EXPECT_EQ(+raw.header()->subscriber_count, 1);
 
     sPARSED_RECORD record{};
     record.magic = PARSED_RECORD_MAGIC;
@@ -331,8 +331,8 @@ TEST_F(ServerClient, SerialComForwardsRecordsAndTransmits)
     EXPECT_EQ(com.F_Stop(), 1);
     EXPECT_EQ(com.F_Stop(), 0);
     EXPECT_FALSE(com.F_GetConnected());
-    EXPECT_EQ(parsed.header()->subscriber_count, 0);
-    EXPECT_EQ(raw.header()->subscriber_count, 0);
+    EXPECT_EQ(+parsed.header()->subscriber_count, 0);
+    EXPECT_EQ(+raw.header()->subscriber_count, 0);
     DestroyWindow(notify);
 }
 

@@ -195,7 +195,7 @@ LRESULT CALLBACK PortServer::window_proc(HWND window, UINT message, WPARAM wPara
         server->close_by_operator();
         return 0;
     case WM_SIZE:
-        server->m_view.layout();
+        server->m_view.layout(wParam == SIZE_MINIMIZED);
         return 0;
     case WM_NOTIFY:
         if (lParam && server->m_view.on_notify(*reinterpret_cast<const NMHDR*>(lParam)))

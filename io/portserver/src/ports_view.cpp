@@ -75,7 +75,7 @@ bool PortsView::create(HWND parent, UINT recordsMessage)
         ListView_InsertColumn(m_list, i, &column);
     }
     m_monitor = std::make_unique<PortMonitor>(parent, recordsMessage);
-    layout();
+    layout(IsIconic(parent));
     return true;
 }
 
@@ -83,11 +83,26 @@ void PortsView::destroy()
 {
     m_monitor.reset();
     m_selected_port = 0;
+    m_watched_port = 0;
 }
 
-void PortsView::layout()
+void PortsView::follow()
+{
+    const int port = m_minimised ? 0 : m_selected_port;
+    if (!m_monitor || port == m_watched_port)
+        return;
+    m_watched_port = port;
+    SendMessage(m_spy, LB_RESETCONTENT, 0, 0);
+    m_monitor->watch(port);
+}
+
+void PortsView::layout(bool minimised)
 {
     if (!m_parent)
+        return;
+    m_minimised = minimised;
+    follow();
+    if (minimised)
         return;
     RECT client;
     GetClientRect(m_parent, &client);
@@ -134,10 +149,9 @@ bool PortsView::on_notify(const NMHDR& header)
     if (header.code == LVN_ITEMCHANGED && m_selected_port >= 0) {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         const int port = static_cast<int>(change.lParam);
-        if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED) && port != m_selected_port) {
+        if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) {
             m_selected_port = port;
-            SendMessage(m_spy, LB_RESETCONTENT, 0, 0);
-            m_monitor->watch(port);
+            follow();
         }
     }
     return true;

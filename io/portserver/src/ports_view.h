@@ -36,8 +36,9 @@ public:
     // Fills the list; the selected port stays selected, else the first row
     // is, and the monitor follows the selection.
     void show_ports(const std::vector<Row>& rows);
-    // The parent's WM_SIZE.
-    void layout();
+    // The parent's WM_SIZE. A minimised window shows nothing, so the
+    // monitor watches no port until it is restored.
+    void layout(bool minimised);
     // The parent's WM_NOTIFY; true when it was the list's.
     bool on_notify(const NMHDR& header);
     // The parent's records message: the waiting records go to the spy view.
@@ -55,12 +56,16 @@ public:
 
 private:
     void select_port(int port);
+    // The monitor watches the selected port, or none while minimised.
+    void follow();
 
     HWND m_parent = nullptr;
     HWND m_list = nullptr;
     HWND m_spy = nullptr;
     std::unique_ptr<PortMonitor> m_monitor;
     int m_selected_port = 0;
+    int m_watched_port = 0;
+    bool m_minimised = false;
 };
 
 }  // namespace helm::portserver

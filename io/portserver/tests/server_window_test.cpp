@@ -140,6 +140,24 @@ TEST_F(ServerWindow, PortsAndSpyViewOfTheSelectedPort)
     EXPECT_TRUE(spy_lines(server.view().spy()).empty());
 }
 
+// A minimised window shows nothing: its monitor leaves the port until the
+// window is restored.
+TEST_F(ServerWindow, MinimisedWindowWatchesNothing)
+{
+    PortServer server(ServerOptions::parse("/remote"));
+    ASSERT_TRUE(server.start());
+    sMMF_CLIENT client{};
+    ASSERT_EQ(F_OpenSerialMMF(&client, 1), 1);
+    const sMMF_HEADER* raw = helm::portlink::raw_header(client);
+    EXPECT_TRUE(helm::test::eventually([&] { return raw->subscriber_count == 1; }));
+    ShowWindow(server.window(), SW_MINIMIZE);
+    EXPECT_TRUE(helm::test::eventually([&] { return raw->subscriber_count == 0; }));
+    ShowWindow(server.window(), SW_RESTORE);
+    EXPECT_TRUE(helm::test::eventually([&] { return raw->subscriber_count == 1; }));
+    EXPECT_EQ(+raw->subscribers[0], server.view().monitor_thread());
+    F_CloseSerialMMF(&client);
+}
+
 TEST_F(ServerWindow, SpyLinesShowControlBytes)
 {
     helm::portserver::MonitoredRecord record;
