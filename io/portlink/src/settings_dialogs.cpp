@@ -206,6 +206,17 @@ private:
 
 CWnd* parent_object(HWND parent) { return parent ? CWnd::FromHandle(parent) : nullptr; }
 
+// Runs the dialog; true, with the operator's settings copied into `record`,
+// when they pressed OK and something changed.
+template <class Dialog, class Record>
+bool confirmed_change(Dialog& dialog, Record* record)
+{
+    if (dialog.DoModal() != IDOK || std::memcmp(&dialog.m_config, record, sizeof *record) == 0)
+        return false;
+    std::memcpy(record, &dialog.m_config, sizeof *record);
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -216,10 +227,7 @@ int F_ComDialog(HWND parent, int port, sCOM_CONFIG* config)
     if (!config || !helm::portlink::is_serial_port(port))
         return 0;
     CComSettingsDlg dialog(parent_object(parent), port, *config);
-    if (dialog.DoModal() != IDOK || std::memcmp(&dialog.m_config, config, sizeof *config) == 0)
-        return 0;
-    std::memcpy(config, &dialog.m_config, sizeof *config);
-    return 1;
+    return confirmed_change(dialog, config) ? 1 : 0;
 }
 
 int F_SockDialog(HWND parent, int socket, sSOCK_CONFIG* config)
@@ -228,9 +236,8 @@ int F_SockDialog(HWND parent, int socket, sSOCK_CONFIG* config)
     if (!config || socket < 1 || socket > PORTLINK_SOCKETS)
         return 0;
     CSockSettingsDlg dialog(parent_object(parent), socket, *config);
-    if (dialog.DoModal() != IDOK || std::memcmp(&dialog.m_config, config, sizeof *config) == 0)
+    if (!confirmed_change(dialog, config))
         return 0;
-    std::memcpy(config, &dialog.m_config, sizeof *config);
     F_WriteSockConfig(config, nullptr, socket);
     return 1;
 }

@@ -19,13 +19,6 @@ PortServer* g_server = nullptr;
 // The monitor tells the window that records wait.
 constexpr UINT kRecordsMessage = WM_APP + 1;
 
-std::string text(UINT id)
-{
-    char buffer[512];
-    const int length = LoadString(GetModuleHandle(nullptr), id, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
-}
-
 // "19200,O,8,2": baud, parity, data bits, stop bits.
 std::string serial_settings(const sCOM_CONFIG& c)
 {
@@ -95,13 +88,13 @@ PortServer::PortServer(const ServerOptions& options) : m_options(options)
 
 PortServer::~PortServer()
 {
+    m_view.destroy();
     for (auto& channel : m_channels)
         channel.reset();
     for (auto& socket : m_sockets)
         socket.reset();
     if (m_window)
         DestroyWindow(m_window);
-    m_view.destroy();
     if (m_trace.log)
         std::fclose(m_trace.log);
     g_server = nullptr;
@@ -186,8 +179,10 @@ LRESULT CALLBACK PortServer::window_proc(HWND window, UINT message, WPARAM wPara
         return DefWindowProc(window, message, wParam, lParam);
     switch (message) {
     case WM_COPYDATA: {
-        const LRESULT result = server->on_copy_data(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-        if (!server->m_closed)
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const LRESULT result = server->on_copy_data(data);
+        // A text to send changes nothing the list shows.
+        if (result && data->dwData != SRV_CMD_COM_WRITE && data->dwData != SRV_CMD_SOCK_WRITE && !server->m_closed)
             server->show_ports();
         return result;
     }
@@ -378,7 +373,7 @@ bool PortServer::close_by_operator()
     if (m_closed)
         return false;
     if (subscriber_count() > 0 &&
-        MessageBox(m_window, text(IDS_CLOSE_QUESTION).c_str(), P_GetStringFromDLLTable(5001),
+        MessageBox(m_window, server_text(IDS_CLOSE_QUESTION).c_str(), P_GetStringFromDLLTable(5001),
                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return false;
     shut_down();

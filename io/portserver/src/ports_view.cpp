@@ -14,20 +14,13 @@ namespace {
 constexpr int kListId = 1;
 constexpr int kSpyId = 2;
 
-std::string text(UINT id)
-{
-    char buffer[256];
-    const int length = LoadString(GetModuleHandle(nullptr), id, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? length : 0);
-}
-
 std::string port_name(int port)
 {
     char name[64];
     if (port > PORTLINK_SERIAL_PORTS)
-        std::snprintf(name, sizeof name, text(IDS_SOCKET).c_str(), port - PORTLINK_SERIAL_PORTS);
+        std::snprintf(name, sizeof name, server_text(IDS_SOCKET).c_str(), port - PORTLINK_SERIAL_PORTS);
     else
-        std::snprintf(name, sizeof name, text(IDS_SERIAL_PORT).c_str(), port);
+        std::snprintf(name, sizeof name, server_text(IDS_SERIAL_PORT).c_str(), port);
     return name;
 }
 
@@ -45,6 +38,13 @@ int row_of(HWND list, int port)
 }
 
 }  // namespace
+
+std::string server_text(UINT id)
+{
+    char buffer[512];
+    const int length = LoadString(GetModuleHandle(nullptr), id, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? length : 0);
+}
 
 bool PortsView::create(HWND parent, UINT recordsMessage)
 {
@@ -67,7 +67,7 @@ bool PortsView::create(HWND parent, UINT recordsMessage)
         int width;
     } columns[] = {{IDS_COLUMN_PORT, 70}, {IDS_COLUMN_STATE, 50}, {IDS_COLUMN_SETTINGS, 190}, {IDS_COLUMN_PROTOCOL, 150}};
     for (int i = 0; i < 4; ++i) {
-        std::string title = text(columns[i].title);
+        std::string title = server_text(columns[i].title);
         LVCOLUMN column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = title.data();
@@ -118,7 +118,7 @@ void PortsView::show_ports(const std::vector<Row>& rows)
     ListView_DeleteAllItems(m_list);
     for (size_t i = 0; i < rows.size(); ++i) {
         const Row& r = rows[i];
-        std::string cells[4] = {port_name(r.port), text(r.on ? IDS_STATE_ON : IDS_STATE_OFF), r.settings, r.protocol};
+        std::string cells[4] = {port_name(r.port), server_text(r.on ? IDS_STATE_ON : IDS_STATE_OFF), r.settings, r.protocol};
         LVITEM item{};
         item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = static_cast<int>(i);

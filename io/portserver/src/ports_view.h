@@ -14,6 +14,9 @@
 
 namespace helm::portserver {
 
+// A text of Portserver's string table (resource.h), empty when missing.
+std::string server_text(UINT id);
+
 class PortsView {
 public:
     // Lines the spy view keeps; the oldest go first.
