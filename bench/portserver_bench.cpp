@@ -234,7 +234,8 @@ bool run(int ports, int rate, int seconds, const std::string& dir, const char* s
             lines[port - 1].push_back(sentence(port, sequence));
 
     const int64_t cpu_before = process_cpu_ns(server);
-    const int64_t start = now_ns() + 10000000;
+    const int64_t cpu_from = now_ns();
+    const int64_t start = cpu_from + 10000000;
     for (int sequence = 0; sequence < per_port; ++sequence) {
         for (int port = 1; port <= ports; ++port) {
             sleep_until(start + sequence * period + (port - 1) * period / ports);
@@ -244,10 +245,10 @@ bool run(int ports, int rate, int seconds, const std::string& dir, const char* s
             written[port - 1][sequence] = now_ns();
         }
     }
-    const int64_t end = now_ns();
-    usleep(100000);
+    usleep(100000);  // the last sentences through
     const int64_t cpu_after = process_cpu_ns(server);
-    result.cpu_percent = 100.0 * static_cast<double>(cpu_after - cpu_before) / static_cast<double>(end - start);
+    const int64_t cpu_to = now_ns();
+    result.cpu_percent = 100.0 * static_cast<double>(cpu_after - cpu_before) / static_cast<double>(cpu_to - cpu_from);
 
     int status = 0;
     waitpid(subscriber, &status, 0);
