@@ -133,6 +133,19 @@ bool menu_items(HMENU handle, std::vector<MenuItem>& items)
     return true;
 }
 
+HMENU command_holder(HMENU root, UINT command)
+{
+    std::lock_guard lock(menu_mutex());
+    Menu* holder = nullptr;
+    size_t index = 0;
+    if (!locate(root, command, MF_BYCOMMAND, &holder, &index))
+        return nullptr;
+    for (const auto& [handle, menu] : menus())
+        if (menu.get() == holder)
+            return handle;
+    return nullptr;
+}
+
 }  // namespace helm::user
 
 using namespace helm::user;

@@ -29,5 +29,8 @@ std::recursive_mutex& menu_mutex();
 Menu* find_menu(HMENU menu);
 // A snapshot of a menu's items; false for no such menu.
 bool menu_items(HMENU menu, std::vector<MenuItem>& items);
+// The menu under `root` (or `root` itself) whose own item is the command,
+// searched depth first as MF_BYCOMMAND does; null when there is none.
+HMENU command_holder(HMENU root, UINT command);
 
 }  // namespace helm::user

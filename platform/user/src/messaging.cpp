@@ -242,7 +242,8 @@ void post_to_local_top_level(UINT message, WPARAM wParam, LPARAM lParam)
         tops = t.top_level;
     }
     for (uint32_t h : tops)
-        PostMessage(WindowTable::hwnd_of(h), message, wParam, lParam);
+        if (!foreign_control_message(h, message))
+            PostMessage(WindowTable::hwnd_of(h), message, wParam, lParam);
 }
 }  // namespace helm::user
 

@@ -125,4 +125,14 @@ bool carries_pointer(UINT message)
     }
 }
 
+bool foreign_control_message(uint32_t handle, UINT message)
+{
+    if (message < WM_USER || message >= WM_APP)
+        return false;
+    WindowTable& t = window_table();
+    std::lock_guard lock(t.mutex);
+    Window* w = t.get(handle);
+    return w && w->window_class->layer_control;
+}
+
 }  // namespace helm::user

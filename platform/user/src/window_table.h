@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +30,7 @@ struct WindowClass {
     HCURSOR cursor = nullptr;
     HBRUSH background = nullptr;
     LPCSTR menu_name = nullptr;
+    bool layer_control = false;  // one of the layer's standard or common controls
 };
 
 struct Timer {
@@ -98,6 +100,18 @@ bool equal_ascii_nocase(std::string_view a, std::string_view b);
 // Registers the standard control classes once per process; the layer
 // calls it before it creates a window or looks a class up.
 void register_system_classes();
+// One of the layer's own control classes, registered global and marked as
+// a control.
+struct ControlClass {
+    const char* name;
+    WNDPROC proc;
+    UINT style;
+};
+void register_control_classes(std::initializer_list<ControlClass> classes);
+// A control's own message (WM_USER..WM_APP-1) to a window of the layer's
+// control classes: its parameters may be pointers, which mean nothing when
+// it comes from another process or by a broadcast, so it is dropped there.
+bool foreign_control_message(uint32_t handle, UINT message);
 // The standard controls' messages whose parameters carry pointers.
 bool control_carries_pointer(UINT message);
 
@@ -135,7 +149,8 @@ bool send_to_station_window(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 BOOL post_to_station_window(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Posts to the top-level windows of every other process of the station.
 void broadcast_to_station(UINT message, WPARAM wParam, LPARAM lParam);
-// Posts to every top-level window of this process.
+// Posts to every top-level window of this process (but a control's own
+// message to a control, see foreign_control_message).
 void post_to_local_top_level(UINT message, WPARAM wParam, LPARAM lParam);
 
 // Messages whose parameters carry pointers: never posted, and sent to

@@ -323,10 +323,15 @@ TEST_F(MenusTest, AcceleratorsTranslateMatchingKeys)
         g_heard.clear();
         MSG msg{m_owner, c.message, c.key, 0, 0, {0, 0}};
         EXPECT_EQ(TranslateAccelerator(m_owner, table, &msg), c.translated);
+        // A system menu command is told WM_INITMENUPOPUP first, as below.
+        std::vector<Heard> commands;
+        for (const Heard& h : g_heard)
+            if (h.message != WM_INITMENUPOPUP)
+                commands.push_back(h);
         if (c.sent) {
-            ASSERT_EQ(g_heard.size(), 1u);
-            EXPECT_EQ(g_heard[0].message, c.sent);
-            EXPECT_EQ(g_heard[0].wParam, c.sent_wparam);
+            ASSERT_EQ(commands.size(), 1u);
+            EXPECT_EQ(commands[0].message, c.sent);
+            EXPECT_EQ(commands[0].wParam, c.sent_wparam);
         } else {
             EXPECT_TRUE(g_heard.empty());
         }
@@ -334,6 +339,37 @@ TEST_F(MenusTest, AcceleratorsTranslateMatchingKeys)
             input::key(k, false);
         drive::pump_until_idle();
     }
+
+    // Commands of the window's menu: it hears WM_INITMENUPOPUP first, as if
+    // the menu opened; a greyed item's command is not sent, but the key is
+    // still taken.
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenu(file, MF_STRING, 100, "&Save\tCtrl+S");
+    AppendMenu(file, MF_STRING | MF_GRAYED, 101, "&Help\tShift+F1");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    ASSERT_TRUE(SetMenu(m_owner, bar));
+    const struct {
+        BYTE modifier, key;
+        std::vector<UINT> heard;
+    } menu_cases[] = {
+        {VK_CONTROL, 'S', {WM_INITMENUPOPUP, WM_COMMAND}},
+        {VK_SHIFT, VK_F1, {WM_INITMENUPOPUP}},
+    };
+    for (const auto& c : menu_cases) {
+        SCOPED_TRACE(c.key);
+        input::key(c.modifier, true);
+        drive::pump_until_idle();
+        g_heard.clear();
+        MSG msg{m_owner, WM_KEYDOWN, c.key, 0, 0, {0, 0}};
+        EXPECT_EQ(TranslateAccelerator(m_owner, table, &msg), 1);
+        EXPECT_EQ(messages_heard({WM_INITMENUPOPUP, WM_COMMAND}), c.heard);
+        input::key(c.modifier, false);
+        drive::pump_until_idle();
+    }
+    SetMenu(m_owner, nullptr);
+    DestroyMenu(bar);
+
     EXPECT_TRUE(DestroyAcceleratorTable(table));
     MSG msg{m_owner, WM_CHAR, 'a', 0, 0, {0, 0}};
     EXPECT_EQ(TranslateAccelerator(m_owner, table, &msg), 0);

@@ -343,9 +343,12 @@ TEST_F(EveryControl, EachControlShowsItsClassicLook)
     RECT edit = at(101, true);
     EXPECT_GT(count_of(*picture, edit, white), 100);
     EXPECT_GT(count_of(*picture, edit, black, 60), 10);
-    // WS_BORDER (black) outside, then the sunken client edge.
-    EXPECT_TRUE(pixel_is(*picture, at(101).left, at(101).top + 5, black));
-    EXPECT_TRUE(pixel_is(*picture, at(101).left + 1, at(101).top + 5, shadow));
+    // The dialog manager turned its WS_BORDER into the sunken client edge:
+    // shadow then dark shadow, no black line.
+    EXPECT_TRUE(pixel_is(*picture, at(101).left, at(101).top + 5, shadow));
+    EXPECT_TRUE(pixel_is(*picture, at(101).left + 1, at(101).top + 5, GetSysColor(COLOR_3DDKSHADOW)));
+    EXPECT_EQ(GetWindowLong(GetDlgItem(dialog, 101), GWL_STYLE) & WS_BORDER, 0);
+    EXPECT_NE(GetWindowLong(GetDlgItem(dialog, 101), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
     // The disabled edit shows the face colour and grey text.
     RECT disabled = at(114, true);
     EXPECT_EQ(count_of(*picture, disabled, white), 0);

@@ -20,7 +20,6 @@ controls::ControlMap<ListView>& lists()
 
 // Bounds, so a runaway filler fails rather than exhausting memory.
 constexpr size_t max_rows = 1 << 20;
-constexpr int max_columns = 1024;
 // The space around a cell's text, and around a title's.
 constexpr int cell_margin = 12;
 constexpr int title_margin = 12;
@@ -58,7 +57,7 @@ int ListView::column_of(int subitem) const
 
 ListView::Cell* ListView::cell(int row, int subitem)
 {
-    if (!valid(row) || subitem < 0 || subitem >= max_columns)
+    if (!addressable(row, subitem))
         return nullptr;
     std::vector<Cell>& cells = m_rows[static_cast<size_t>(row)].cells;
     if (static_cast<int>(cells.size()) <= subitem)
@@ -506,7 +505,7 @@ LRESULT ListView::on_set_state(int index, const LVITEM* in)
 
 LRESULT ListView::on_set_item(const LVITEM* in)
 {
-    if (!in || !valid(in->iItem) || in->iSubItem < 0 || in->iSubItem >= max_columns)
+    if (!in || !addressable(in->iItem, in->iSubItem))
         return FALSE;
     Row& row = m_rows[static_cast<size_t>(in->iItem)];
     if (in->mask & LVIF_TEXT) {
@@ -530,11 +529,10 @@ LRESULT ListView::on_set_item(const LVITEM* in)
 
 LRESULT ListView::on_get_item(LVITEM* out)
 {
-    if (!out || !valid(out->iItem) || out->iSubItem < 0)
+    if (!out || !addressable(out->iItem, out->iSubItem))
         return FALSE;
     if (out->mask & LVIF_TEXT) {
-        if (out->pszText && out->cchTextMax > 0)
-            controls::copy_out(text_of(out->iItem, out->iSubItem), out->pszText, static_cast<size_t>(out->cchTextMax));
+        copy_text(out->iItem, *out);
         if (!valid(out->iItem))
             return FALSE;
     }
@@ -552,9 +550,14 @@ LRESULT ListView::on_get_item(LVITEM* out)
 
 LRESULT ListView::on_get_text(int index, LVITEM* out)
 {
-    if (!out || !valid(index) || !out->pszText || out->cchTextMax <= 0)
+    return out && addressable(index, out->iSubItem) ? copy_text(index, *out) : 0;
+}
+
+LRESULT ListView::copy_text(int row, const LVITEM& item)
+{
+    if (!item.pszText || item.cchTextMax <= 0)
         return 0;
-    return controls::copy_out(text_of(index, out->iSubItem), out->pszText, static_cast<size_t>(out->cchTextMax));
+    return controls::copy_out(text_of(row, item.iSubItem), item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 LRESULT ListView::on_set_text(int index, const LVITEM* in)

@@ -41,6 +41,8 @@ private:
     DWORD style() const { return controls::style_of(m_window); }
     int count() const { return static_cast<int>(m_rows.size()); }
     bool valid(int index) const { return index >= 0 && index < count(); }
+    // A cell a caller names: a row that is there and a subitem in bounds.
+    bool addressable(int row, int subitem) const { return valid(row) && subitem >= 0 && subitem < max_columns; }
     bool single() const { return (style() & LVS_SINGLESEL) != 0; }
     int columns() const;
     // The subitem shown by the column at `index`, and the column of a subitem.
@@ -83,6 +85,8 @@ private:
     void notify_list(UINT code, int item, int subitem = 0, UINT new_state = 0, UINT old_state = 0,
                      UINT changed = 0, POINT at = {-1, -1});
     std::string text_of(int row, int subitem);
+    // A cell's text into the caller's buffer of `item`; the bytes copied.
+    LRESULT copy_text(int row, const LVITEM& item);
 
     int header_height() const;
     int row_height() const;
@@ -98,6 +102,9 @@ private:
     void ensure_visible(int index);
     void invalidate_row(int index);
     void redraw() { InvalidateRect(m_window, nullptr, TRUE); }
+
+    // Columns, and the subitems they show, are bounded.
+    static constexpr int max_columns = 1024;
 
     HWND m_window;
     HWND m_header = nullptr;
