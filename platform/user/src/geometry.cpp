@@ -4,6 +4,7 @@
 
 #include "helm/kernel/error.h"
 #include "helm/kernel/threads.h"
+#include "helm/user/controls.h"
 #include "helm/user/screen.h"
 #include "placement.h"
 #include "window_table.h"
@@ -228,6 +229,41 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
         screen()->window_moved(window, new_rect);
     if (was_visible != now_visible)
         screen()->window_shown(window, now_visible);
+    return TRUE;
+}
+
+// A window's own bars come and go with its WS_HSCROLL and WS_VSCROLL: the
+// client area changes (WM_SIZE) and the frame is painted again.
+BOOL ShowScrollBar(HWND window, int bar, BOOL show)
+{
+    if (bar == SB_CTL)
+        return IsWindow(window) ? (ShowWindow(window, show ? SW_SHOW : SW_HIDE), TRUE) : FALSE;
+    const DWORD bits = bar == SB_HORZ ? WS_HSCROLL : bar == SB_VERT ? WS_VSCROLL : bar == SB_BOTH ? WS_HSCROLL | WS_VSCROLL : 0;
+    if (!bits) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    WindowTable& t = window_table();
+    WINDOWPOS pos{};
+    {
+        std::lock_guard lock(t.mutex);
+        Window* w = t.find(window);
+        if (!w)
+            return FALSE;
+        const DWORD style = show ? (w->style | bits) : (w->style & ~bits);
+        if (style == w->style)
+            return TRUE;
+        w->style = style;
+        pos.hwnd = window;
+        pos.x = w->rect.left;
+        pos.y = w->rect.top;
+        pos.cx = w->rect.right - w->rect.left;
+        pos.cy = w->rect.bottom - w->rect.top;
+        // The bars sit right and bottom: the client area keeps its origin.
+        pos.flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | swp_noclientmove;
+    }
+    InvalidateRect(window, nullptr, TRUE);
+    call_procedure(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
     return TRUE;
 }
 

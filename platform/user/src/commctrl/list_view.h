@@ -27,8 +27,6 @@ private:
     struct Cell {
         std::string text;
         bool text_callback = false;
-        COLORREF text_colour = CLR_DEFAULT;  // chosen at the last custom draw
-        COLORREF back_colour = CLR_DEFAULT;
     };
     struct Row {
         std::vector<Cell> cells;  // by subitem
@@ -76,6 +74,13 @@ private:
     LRESULT on_key_down(WPARAM key);
     LRESULT on_scroll(bool vertical, WPARAM wParam);
     LRESULT on_paint();
+    // One cell in the classic look: its background and text, aligned as its
+    // column says; column 0 with the row's images before its label.
+    void draw_cell(HDC dc, int row, int column, COLORREF text, COLORREF back, bool lit);
+    // Where a row shows as selected: the whole row with LVS_EX_FULLROWSELECT,
+    // else the first column's label as wide as its text.
+    RECT selection_rect(int row);
+    void draw_grid(HDC dc, const RECT& client);
 
     // A state change with LVN_ITEMCHANGING (which may refuse it) and
     // LVN_ITEMCHANGED; false when refused or the list went away.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "helm/user/clipboard.h"
+#include "view_draw.h"
 #include "view_text.h"
 
 namespace helm::user::commctrl {
@@ -22,7 +23,8 @@ constexpr long max_limit = 16 * 1024 * 1024;
 
 }  // namespace
 
-RichEdit::RichEdit(HWND window, const CREATESTRUCT& cs) : m_window(window)
+RichEdit::RichEdit(HWND window, const CREATESTRUCT& cs)
+    : m_window(window), m_bars(static_cast<DWORD>(cs.style) & (WS_VSCROLL | WS_HSCROLL))
 {
     if (cs.lpszName && !IS_INTRESOURCE(cs.lpszName)) {
         m_text.assign(cs.lpszName, strnlen(cs.lpszName, static_cast<size_t>(max_limit)));
@@ -441,15 +443,9 @@ void RichEdit::scroll_caret_into_view()
 
 void RichEdit::update_scroll_bar()
 {
-    if (!(style() & WS_VSCROLL))
-        return;
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMax = static_cast<int>(line_starts().size()) - 1;
-    info.nPage = static_cast<UINT>(lines_per_page());
-    info.nPos = static_cast<int>(m_first_line);
-    SetScrollInfo(m_window, SB_VERT, &info, TRUE);
+    if (m_bars & WS_VSCROLL)
+        fit_scroll_bar(m_window, SB_VERT, static_cast<int>(line_starts().size()), lines_per_page(),
+                       static_cast<int>(m_first_line));
 }
 
 LRESULT RichEdit::on_scroll(WPARAM code)

@@ -60,6 +60,9 @@ private:
     void tell(int code);
 
     HWND m_window;
+    // The bars the creation style asked for: each shows while there is
+    // something to scroll that way.
+    DWORD m_bars = 0;
     std::string m_text;
     std::vector<Format> m_formats;  // one per character of m_text
     Format m_default;
