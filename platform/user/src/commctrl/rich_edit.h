@@ -48,7 +48,22 @@ private:
     LRESULT on_key_down(WPARAM key);
     LRESULT on_char(WPARAM ch);
     LRESULT on_scroll(WPARAM code);
+    LRESULT on_horizontal_scroll(WPARAM code);
     LRESULT on_paint();
+
+    // The runs of characters [start, end) that draw alike (one format, all
+    // selected or not, no tab inside): f(first, last, format, selected).
+    template <class F>
+    void for_each_run(long start, long end, bool show_selection, F f) const;
+    HFONT font_of(const Format& format);
+    // Draws a line's runs from x (or only measures them without `dc`);
+    // the x where the line ends.
+    int draw_line(HDC dc, long start, long end, int x, int y, int height, bool show_selection);
+    // The width of the widest line, measured again after a change that may
+    // have made it narrower, else only over the lines a change touched.
+    void measure_lines(long from, long to, bool again);
+    long line_end(long line, const std::vector<long>& starts) const;
+    void scroll_x_to(int x);
 
     // Line starts, in characters; a line break belongs to the line it ends.
     std::vector<long> line_starts() const;
@@ -75,6 +90,20 @@ private:
     DWORD m_event_mask = ENM_NONE;
     COLORREF m_background = CLR_DEFAULT;
     bool m_modified = false;
+    int m_widest = 0;    // pixels
+    int m_scroll_x = 0;  // pixels
+    // The fonts of the formats drawn so far, by effects and height.
+    struct FontEntry {
+        DWORD effects;
+        LONG height;
+        HFONT font;
+    };
+    std::vector<FontEntry> m_fonts;
+
+public:
+    ~RichEdit();
+    RichEdit(const RichEdit&) = delete;
+    RichEdit& operator=(const RichEdit&) = delete;
 };
 
 }  // namespace helm::user::commctrl
