@@ -10,6 +10,7 @@
 #include "dialog_template.h"
 #include "helm/kernel/error.h"
 #include "helm/kernel/threads.h"
+#include "helm/user/menus.h"
 #include "helm/user/screen.h"
 #include "paint_internal.h"
 #include "window_table.h"
@@ -216,6 +217,9 @@ HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGP
                                  parent, nullptr, instance, reinterpret_cast<LPVOID>(param));
     if (!dialog)
         return nullptr;
+    // The template's menu is the dialog's bar; the frame was sized for it.
+    if (t.menu.present)
+        SetMenu(dialog, LoadMenu(instance, t.menu.is_ordinal ? MAKEINTRESOURCE(t.menu.ordinal) : t.menu.name.c_str()));
     auto state = dialog_state(dialog);
     state->font = font;
     state->units = units;

@@ -6,6 +6,7 @@
 #include "helm/kernel/threads.h"
 #include "helm/user/controls.h"
 #include "helm/user/screen.h"
+#include "paint_internal.h"
 #include "placement.h"
 #include "window_table.h"
 
@@ -232,8 +233,42 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
     return TRUE;
 }
 
-// A window's own bars come and go with its WS_HSCROLL and WS_VSCROLL: the
-// client area changes (WM_SIZE) and the frame is painted again.
+namespace helm::user {
+bool change_frame(HWND window, const std::function<bool(Window&)>& change)
+{
+    WindowTable& t = window_table();
+    WINDOWPOS pos{};
+    {
+        std::lock_guard lock(t.mutex);
+        Window* w = t.find(window);
+        if (!w)
+            return false;
+        const RECT before = client_in_window(*w);
+        if (!change(*w))
+            return true;
+        const RECT after = client_in_window(*w);
+        // What was due stays within the client area it has now.
+        const RECT client{0, 0, after.right - after.left, after.bottom - after.top};
+        IntersectRect(&w->update, &w->update, &client);
+        pos.hwnd = window;
+        pos.x = w->rect.left;
+        pos.y = w->rect.top;
+        pos.cx = w->rect.right - w->rect.left;
+        pos.cy = w->rect.bottom - w->rect.top;
+        pos.flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+        if (after.right - after.left == before.right - before.left && after.bottom - after.top == before.bottom - before.top)
+            pos.flags |= swp_noclientsize;
+        if (after.left == before.left && after.top == before.top)
+            pos.flags |= swp_noclientmove;
+    }
+    frame_due(window);
+    InvalidateRect(window, nullptr, TRUE);
+    call_procedure(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+    return true;
+}
+}  // namespace helm::user
+
+// A window's own bars come and go with its WS_HSCROLL and WS_VSCROLL.
 BOOL ShowScrollBar(HWND window, int bar, BOOL show)
 {
     if (bar == SB_CTL)
@@ -243,28 +278,12 @@ BOOL ShowScrollBar(HWND window, int bar, BOOL show)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    WindowTable& t = window_table();
-    WINDOWPOS pos{};
-    {
-        std::lock_guard lock(t.mutex);
-        Window* w = t.find(window);
-        if (!w)
-            return FALSE;
-        const DWORD style = show ? (w->style | bits) : (w->style & ~bits);
-        if (style == w->style)
-            return TRUE;
-        w->style = style;
-        pos.hwnd = window;
-        pos.x = w->rect.left;
-        pos.y = w->rect.top;
-        pos.cx = w->rect.right - w->rect.left;
-        pos.cy = w->rect.bottom - w->rect.top;
-        // The bars sit right and bottom: the client area keeps its origin.
-        pos.flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | swp_noclientmove;
-    }
-    InvalidateRect(window, nullptr, TRUE);
-    call_procedure(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
-    return TRUE;
+    return change_frame(window, [&](Window& w) {
+        const DWORD style = show ? (w.style | bits) : (w.style & ~bits);
+        const bool changed = style != w.style;
+        w.style = style;
+        return changed;
+    }) ? TRUE : FALSE;
 }
 
 // Called by DefWindowProc for WM_WINDOWPOSCHANGED.
@@ -347,13 +366,13 @@ BOOL ShowWindow(HWND window, int command)
     return was_visible ? TRUE : FALSE;
 }
 
-BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD exStyle)
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle)
 {
     if (!rect)
         return FALSE;
     RECT insets = frame_insets(style, exStyle);
     rect->left -= insets.left;
-    rect->top -= insets.top;
+    rect->top -= insets.top + (menu ? GetSystemMetrics(SM_CYMENU) : 0);
     rect->right += insets.right;
     rect->bottom += insets.bottom;
     return TRUE;

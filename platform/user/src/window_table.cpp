@@ -82,6 +82,8 @@ RECT client_in_window(const Window& window)
     LONG width = window.rect.right - window.rect.left;
     LONG height = window.rect.bottom - window.rect.top;
     RECT client{insets.left, insets.top, width - insets.right, height - insets.bottom};
+    if (window.menu_bar)
+        client.top += GetSystemMetrics(SM_CYMENU);
     if (window.style & WS_VSCROLL)
         client.right -= GetSystemMetrics(SM_CXVSCROLL);
     if (window.style & WS_HSCROLL)

@@ -62,6 +62,8 @@ struct Window {
     bool erase = false;
     RECT update{};        // client coordinates
     std::vector<Timer> timers;
+    HICON icons[2]{};     // WM_SETICON's ICON_SMALL and ICON_BIG
+    bool menu_bar = false;  // a top-level window with a menu bar (SetMenu)
 };
 
 class WindowTable {
@@ -118,6 +120,11 @@ bool control_carries_pointer(UINT message);
 // The one way a message reaches a window procedure, on the window's thread.
 LRESULT call_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Changes what a window's frame holds (`change` answers whether it did,
+// under the table's lock): the frame is painted again and the window hears
+// WM_WINDOWPOSCHANGED, with WM_SIZE and WM_MOVE when its client area
+// changed. False for no such window.
+bool change_frame(HWND window, const std::function<bool(Window&)>& change);
 // DefWindowProc's WM_WINDOWPOSCHANGED: WM_SIZE and WM_MOVE when due.
 void window_pos_changed(HWND window, const WINDOWPOS& pos);
 
