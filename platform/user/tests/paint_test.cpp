@@ -359,6 +359,8 @@ TEST_F(EveryControl, EachControlShowsItsClassicLook)
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+    // Its WS_VSCROLL is the dropped list's; the box shows no bar of its own.
+    EXPECT_EQ(GetWindowLong(combo, GWL_STYLE) & WS_VSCROLL, 0);
     RECT button = info.rcButton;
     MapWindowPoints(combo, dialog, reinterpret_cast<POINT*>(&button), 2);
     OffsetRect(&button, client.left, client.top);
