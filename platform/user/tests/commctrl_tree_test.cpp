@@ -511,8 +511,13 @@ TEST_F(TreeTest, ScrollsByRowsToShowAnItem)
 
     SendMessage(tree, WM_VSCROLL, SB_TOP, 0);
     EXPECT_EQ(TreeView_GetNextItem(tree, nullptr, TVGN_FIRSTVISIBLE), first);
-    SendMessage(tree, WM_VSCROLL, SB_LINEDOWN, 0);
+    // The operator's click on the bar's lower arrow, then on its track.
+    RECT frame{};
+    GetWindowRect(tree, &frame);
+    driver::click_at(POINT{frame.right - 8, frame.bottom - 8});
     EXPECT_EQ(text(TreeView_GetNextItem(tree, nullptr, TVGN_FIRSTVISIBLE)), "item 1");
+    driver::click_at(POINT{frame.right - 8, frame.bottom - 20});
+    EXPECT_EQ(text(TreeView_GetNextItem(tree, nullptr, TVGN_FIRSTVISIBLE)), "item " + std::to_string(per_page));
     // Scrolling stops with the last row at the bottom.
     SendMessage(tree, WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(TreeView_GetNextItem(tree, nullptr, TVGN_FIRSTVISIBLE), top);

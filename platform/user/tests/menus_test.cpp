@@ -18,6 +18,8 @@ namespace input = helm::user::input;
 
 namespace {
 
+constexpr COLORREF title_colour = RGB(0, 128, 0);
+
 struct Heard {
     UINT message;
     WPARAM wParam;
@@ -40,6 +42,10 @@ LRESULT CALLBACK owner_proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
         auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
         g_heard.push_back({m, wp, dis->itemID, dis->itemState});
         EXPECT_EQ(dis->rcItem.bottom - dis->rcItem.top, 24);
+        // The title as the gauges draw theirs: a band of its own colour.
+        HBRUSH band = CreateSolidBrush(title_colour);
+        FillRect(dis->hDC, &dis->rcItem, band);
+        DeleteObject(band);
         return TRUE;
     }
     case WM_COMMAND:
@@ -332,6 +338,9 @@ TEST_F(MenusTest, PopupsPaintTheirItemsStates)
         const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW);
         auto column = [](RECT r, int from, int to) { return RECT{r.left + from, r.top, r.left + to, r.bottom}; };
 
+        // The owner drew its title where the popup gave it room.
+        const RECT title_item = item_in(popup, m_menu, 0);
+        EXPECT_TRUE(helm::gdi::testing::area_is(*picture, title_item, title_colour));
         const RECT lit = item_in(popup, m_menu, 6);
         EXPECT_GT(count_of(*picture, lit, highlight), (lit.right - lit.left) * (lit.bottom - lit.top) / 2);
         EXPECT_GT(count_of(*picture, lit, GetSysColor(COLOR_HIGHLIGHTTEXT), 60), 5);
