@@ -31,8 +31,7 @@ int open_item(HWND window)
     return it == open_items().end() ? -1 : it->second;
 }
 
-}  // namespace
-
+// The items laid out in `band` (window coordinates), in the menu font.
 std::vector<RECT> menu_bar_layout(HWND window, const RECT& band)
 {
     std::vector<RECT> rects;
@@ -57,6 +56,27 @@ std::vector<RECT> menu_bar_layout(HWND window, const RECT& band)
     SelectObject(dc, old);
     DeleteDC(dc);
     return rects;
+}
+
+}  // namespace
+
+std::vector<RECT> menu_bar_items(HWND window)
+{
+    std::vector<RECT> items = menu_bar_layout(window, frame_parts(window).menu_bar);
+    RECT origin{};
+    GetWindowRect(window, &origin);
+    for (RECT& r : items)
+        OffsetRect(&r, origin.left, origin.top);
+    return items;
+}
+
+int menu_bar_item_at(HWND window, POINT screen)
+{
+    const std::vector<RECT> items = menu_bar_items(window);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (PtInRect(&items[i], screen))
+            return static_cast<int>(i);
+    return -1;
 }
 
 void paint_menu_bar(HDC dc, HWND window, const RECT& band)

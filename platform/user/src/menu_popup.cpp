@@ -480,19 +480,7 @@ int Session::level_at(POINT screen) const
 
 int Session::bar_item_at(POINT screen) const
 {
-    if (!m_bar)
-        return -1;
-    const FrameParts parts = frame_parts(m_owner);
-    const std::vector<RECT> items = menu_bar_layout(m_owner, parts.menu_bar);
-    RECT origin{};
-    GetWindowRect(m_owner, &origin);
-    for (size_t i = 0; i < items.size(); ++i) {
-        RECT r = items[i];
-        OffsetRect(&r, origin.left, origin.top);
-        if (PtInRect(&r, screen))
-            return static_cast<int>(i);
-    }
-    return -1;
+    return m_bar ? menu_bar_item_at(m_owner, screen) : -1;
 }
 
 void Session::on_mouse(UINT message, POINT screen)
@@ -736,11 +724,10 @@ void Session::open_bar_item(int index, bool by_key)
     const MenuItem& it = items[static_cast<size_t>(index)];
     if (!is_popup(it) || is_greyed(it))
         return;
-    const FrameParts parts = frame_parts(m_owner);
-    RECT item = menu_bar_layout(m_owner, parts.menu_bar)[static_cast<size_t>(index)];
-    RECT origin{};
-    GetWindowRect(m_owner, &origin);
-    OffsetRect(&item, origin.left, origin.top);
+    const std::vector<RECT> bar_items = menu_bar_items(m_owner);
+    if (static_cast<size_t>(index) >= bar_items.size())
+        return;
+    const RECT item = bar_items[static_cast<size_t>(index)];
     // Under the item, as TPM_LEFTALIGN | TPM_TOPALIGN would put it.
     const UINT flags = m_flags;
     m_flags = (m_flags & ~static_cast<UINT>(TPM_RIGHTALIGN | TPM_CENTERALIGN | TPM_BOTTOMALIGN | TPM_VCENTERALIGN));
@@ -826,13 +813,10 @@ void track_menu_bar(HWND window, int item, bool by_key)
 bool menu_item_rect(HWND window, HMENU menu, UINT item, RECT* rect)
 {
     if (window && menu && GetMenu(window) == menu) {
-        const std::vector<RECT> items = menu_bar_layout(window, frame_parts(window).menu_bar);
+        const std::vector<RECT> items = menu_bar_items(window);
         if (item >= items.size())
             return false;
-        RECT origin{};
-        GetWindowRect(window, &origin);
         *rect = items[item];
-        OffsetRect(rect, origin.left, origin.top);
         return true;
     }
     std::lock_guard lock(g_shown_mutex);
@@ -883,16 +867,9 @@ void system_command(HWND window, WPARAM command, LPARAM where)
             open_system_menu(window);
         } else if ((command & 0x000F) == HTMENU) {
             const POINT at{static_cast<short>(LOWORD(where)), static_cast<short>(HIWORD(where))};
-            const FrameParts parts = frame_parts(window);
-            const std::vector<RECT> items = menu_bar_layout(window, parts.menu_bar);
-            RECT origin{};
-            GetWindowRect(window, &origin);
-            for (size_t i = 0; i < items.size(); ++i) {
-                RECT r = items[i];
-                OffsetRect(&r, origin.left, origin.top);
-                if (PtInRect(&r, at))
-                    track_menu_bar(window, static_cast<int>(i), false);
-            }
+            const int item = menu_bar_item_at(window, at);
+            if (item >= 0)
+                track_menu_bar(window, item, false);
         }
         break;
     case SC_KEYMENU: {

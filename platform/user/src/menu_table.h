@@ -47,8 +47,10 @@ void set_menu_bar_open(HWND window, int item);
 // the part hit) or by the keys (SC_KEYMENU: a space opens the system menu,
 // 0 the bar's first item, a letter the bar item it is the mnemonic of).
 void system_command(HWND window, WPARAM command, LPARAM where);
-// The items of a window's menu bar laid out in `band` (window coordinates).
-std::vector<RECT> menu_bar_layout(HWND window, const RECT& band);
+// The screen rectangles of a window's menu bar items, and the item under a
+// screen point (-1: none).
+std::vector<RECT> menu_bar_items(HWND window);
+int menu_bar_item_at(HWND window, POINT screen);
 
 // The menu under `root` (or `root` itself) whose own item is the command,
 // searched depth first as MF_BYCOMMAND does; null when there is none.

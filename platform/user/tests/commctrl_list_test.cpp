@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "helm/gdi/pixel_checks.h"
@@ -78,6 +79,24 @@ protected:
     }
 
     static int width(HWND w, int column) { return ListView_GetColumnWidth(w, column); }
+
+    // The parent's custom draw, down to the cells; `cell` may change a
+    // cell's colours.
+    static void draw_cells(std::function<void(NMLVCUSTOMDRAW*)> cell)
+    {
+        s_answer = [cell](NMHDR* hdr) -> LRESULT {
+            if (hdr->code != NM_CUSTOMDRAW)
+                return 0;
+            auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
+            if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
+                return CDRF_NOTIFYITEMDRAW;
+            if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
+                return CDRF_NOTIFYSUBITEMDRAW;
+            if (cell)
+                cell(cd);
+            return CDRF_DODEFAULT;
+        };
+    }
 };
 
 TEST_F(ListTest, ColumnsAndCells)
@@ -367,16 +386,7 @@ TEST_F(ListTest, CustomDrawAsksForRowsAndCells)
     ListView_SetItemState(w, 1, LVIS_SELECTED, LVIS_SELECTED);
     SendMessage(w, LVM_SETTEXTBKCOLOR, 0, RGB(0xF5, 0xFA, 0xFF));
     driver::pump_until_idle();
-    s_answer = [](NMHDR* hdr) -> LRESULT {
-        if (hdr->code != NM_CUSTOMDRAW)
-            return 0;
-        auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
-        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
-            return CDRF_NOTIFYITEMDRAW;
-        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
-            return CDRF_NOTIFYSUBITEMDRAW;
-        return CDRF_DODEFAULT;
-    };
+    draw_cells(nullptr);
     forget();
     InvalidateRect(w, nullptr, TRUE);
     UpdateWindow(w);
@@ -460,19 +470,11 @@ TEST_F(ListTest, PaintsHeaderCellsSelectionAndGrid)
     ListView_SetItemState(w, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(w);
     // Cells of the third column in the inactive caption's colours.
-    s_answer = [grid_back](NMHDR* hdr) -> LRESULT {
-        if (hdr->code != NM_CUSTOMDRAW)
-            return 0;
-        auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
-        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
-            return CDRF_NOTIFYITEMDRAW;
-        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
-            return CDRF_NOTIFYSUBITEMDRAW;
+    draw_cells([grid_back](NMLVCUSTOMDRAW* cd) {
         const bool value = cd->iSubItem == 2;
         cd->clrText = value ? GetSysColor(COLOR_INACTIVECAPTIONTEXT) : RGB(0, 0, 0);
         cd->clrTextBk = value ? GetSysColor(COLOR_INACTIVECAPTION) : grid_back;
-        return CDRF_DODEFAULT;
-    };
+    });
     auto picture = helm::user::snapshot_window(m_parent);
     ASSERT_TRUE(picture);
     helm::gdi::testing::keep_png(*picture, "commctrl_list");

@@ -69,6 +69,22 @@ protected:
         return r;
     }
 
+    // The parent's custom draw: the text of items whose data is `data` in
+    // `colour`.
+    static void colour_items(LPARAM data, COLORREF colour)
+    {
+        s_answer = [data, colour](NMHDR* hdr) -> LRESULT {
+            if (hdr->code != NM_CUSTOMDRAW)
+                return 0;
+            auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(hdr);
+            if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
+                return CDRF_NOTIFYITEMDRAW;
+            if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && cd->nmcd.lItemlParam == data)
+                cd->clrText = colour;
+            return CDRF_DODEFAULT;
+        };
+    }
+
     // Clicks the middle of an item's label.
     void click_label(HTREEITEM item)
     {
@@ -381,16 +397,7 @@ TEST_F(TreeTest, CustomDrawAsksForEachShownItemsColours)
     ASSERT_EQ(heard(NM_CUSTOMDRAW).size(), 1u);
     EXPECT_EQ(heard(NM_CUSTOMDRAW)[0].stage, static_cast<DWORD>(CDDS_PREPAINT));
 
-    s_answer = [](NMHDR* hdr) -> LRESULT {
-        if (hdr->code != NM_CUSTOMDRAW)
-            return 0;
-        auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(hdr);
-        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
-            return CDRF_NOTIFYITEMDRAW;
-        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && cd->nmcd.lItemlParam == 13)
-            cd->clrText = RGB(255, 0, 0);
-        return CDRF_DODEFAULT;
-    };
+    colour_items(13, RGB(255, 0, 0));
     forget();
     InvalidateRect(tree, nullptr, TRUE);
     UpdateWindow(tree);
@@ -427,17 +434,7 @@ TEST_F(TreeTest, PaintsLinesButtonsAndLabels)
     ASSERT_TRUE(TreeView_SetItem(tree, &heavy));
     TreeView_SelectItem(tree, com1);
     SetFocus(tree);
-    // The parent colours the item whose data is 7.
-    s_answer = [](NMHDR* hdr) -> LRESULT {
-        if (hdr->code != NM_CUSTOMDRAW)
-            return 0;
-        auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(hdr);
-        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
-            return CDRF_NOTIFYITEMDRAW;
-        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && cd->nmcd.lItemlParam == 7)
-            cd->clrText = RGB(255, 0, 0);
-        return CDRF_DODEFAULT;
-    };
+    colour_items(7, RGB(255, 0, 0));
     // Eight rows pass the tree's height: the bar is there.
     EXPECT_NE(GetWindowLong(tree, GWL_STYLE) & WS_VSCROLL, 0);
     auto picture = helm::user::snapshot_window(m_parent);

@@ -489,54 +489,53 @@ TEST_F(CommonDialogsTest, FileDialogAndFolderBrowserShowTheirControls)
 {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
-    auto check_listing = [&](HWND dialog, const std::shared_ptr<helm::gdi::Surface>& picture) {
-        HWND list = GetDlgItem(dialog, helm::user::file_dialog_list_id);
-        const RECT l = helm::user::rect_in_snapshot(dialog, list, true);
-        for (int i = 0; i < static_cast<int>(SendMessage(list, LB_GETCOUNT, 0, 0)); ++i) {
-            RECT line{};
-            SendMessage(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&line));
-            OffsetRect(&line, l.left, l.top);
-            const bool picked = SendMessage(list, LB_GETCURSEL, 0, 0) == i;
-            // ".." is two dots of ink.
-            EXPECT_GT(count_of(*picture, line, picked ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ink, 60), 1) << i;
-            if (picked) {
-                EXPECT_GT(count_of(*picture, line, GetSysColor(COLOR_HIGHLIGHT)), 100) << i;
+    // Picks `line` in the listing, then checks the picture of the dialog:
+    // every line inked, the pick lit, the folder shown, the buttons; the
+    // rest as `more` says; then Cancel.
+    auto look_at = [&](int list_id, const char* line, const char* name,
+                       std::function<void(HWND, const helm::gdi::Surface&)> more) {
+        when_shown([=](HWND dialog) {
+            HWND list = GetDlgItem(dialog, list_id);
+            drive::click_at(line_point(list, line_index(list, line)));
+            auto picture = helm::user::snapshot_window(dialog);
+            ASSERT_TRUE(picture);
+            keep_png(*picture, name);
+            const RECT l = helm::user::rect_in_snapshot(dialog, list, true);
+            for (int i = 0; i < static_cast<int>(SendMessage(list, LB_GETCOUNT, 0, 0)); ++i) {
+                RECT r{};
+                SendMessage(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+                OffsetRect(&r, l.left, l.top);
+                const bool picked = SendMessage(list, LB_GETCURSEL, 0, 0) == i;
+                // ".." is two dots of ink.
+                EXPECT_GT(count_of(*picture, r, picked ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ink, 60), 1) << i;
+                if (picked) {
+                    EXPECT_GT(count_of(*picture, r, GetSysColor(COLOR_HIGHLIGHT)), 100) << i;
+                }
             }
-        }
-        EXPECT_GT(ink_bounds(*picture, helm::user::rect_in_snapshot(dialog, GetDlgItem(dialog, helm::user::file_dialog_folder_id), true), face, 40).right, 0);
-        for (int id : {IDOK, IDCANCEL})
-            EXPECT_GT(count_of(*picture, helm::user::rect_in_snapshot(dialog, GetDlgItem(dialog, id), true), GetSysColor(COLOR_BTNTEXT), 40), 5) << id;
+            const RECT folder = helm::user::rect_in_snapshot(dialog, GetDlgItem(dialog, helm::user::file_dialog_folder_id), true);
+            EXPECT_GT(ink_bounds(*picture, folder, face, 40).right, 0);
+            for (int id : {IDOK, IDCANCEL})
+                EXPECT_GT(count_of(*picture, helm::user::rect_in_snapshot(dialog, GetDlgItem(dialog, id), true), GetSysColor(COLOR_BTNTEXT), 40), 5) << id;
+            if (more)
+                more(dialog, *picture);
+            drive::click(GetDlgItem(dialog, IDCANCEL));
+        });
     };
-    when_shown([&](HWND dialog) {
-        HWND list = GetDlgItem(dialog, helm::user::file_dialog_list_id);
-        drive::click_at(line_point(list, line_index(list, "alpha.txt")));
-        auto picture = helm::user::snapshot_window(dialog);
-        ASSERT_TRUE(picture);
-        keep_png(*picture, "file_dialog");
-        check_listing(dialog, picture);
+    look_at(helm::user::file_dialog_list_id, "alpha.txt", "file_dialog", [&](HWND dialog, const helm::gdi::Surface& picture) {
         // The name field: a sunken edge (no black line) round the name taken from the pick.
         HWND name = GetDlgItem(dialog, helm::user::file_dialog_name_id);
         const RECT n = helm::user::rect_in_snapshot(dialog, name, false);
-        EXPECT_TRUE(helm::gdi::testing::pixel_is(*picture, n.left, n.top + 4, GetSysColor(COLOR_BTNSHADOW)));
-        EXPECT_GT(count_of(*picture, helm::user::rect_in_snapshot(dialog, name, true), ink, 60), 10);
+        EXPECT_TRUE(helm::gdi::testing::pixel_is(picture, n.left, n.top + 4, GetSysColor(COLOR_BTNSHADOW)));
+        EXPECT_GT(count_of(picture, helm::user::rect_in_snapshot(dialog, name, true), ink, 60), 10);
         // The filter in use, in the combo box's field.
         const RECT filter = helm::user::rect_in_snapshot(dialog, GetDlgItem(dialog, helm::user::file_dialog_filter_id), true);
-        EXPECT_GT(count_of(*picture, filter, ink, 60), 30);
-        drive::click(GetDlgItem(dialog, IDCANCEL));
+        EXPECT_GT(count_of(picture, filter, ink, 60), 30);
     });
     char file[MAX_PATH] = "";
     OPENFILENAME ofn = open_request(file, sizeof file);
     EXPECT_FALSE(GetOpenFileName(&ofn));
 
-    when_shown([&](HWND dialog) {
-        HWND list = GetDlgItem(dialog, helm::user::folder_tree_id);
-        drive::click_at(line_point(list, line_index(list, "[sub]")));
-        auto picture = helm::user::snapshot_window(dialog);
-        ASSERT_TRUE(picture);
-        keep_png(*picture, "folder_browser");
-        check_listing(dialog, picture);
-        drive::click(GetDlgItem(dialog, IDCANCEL));
-    });
+    look_at(helm::user::folder_tree_id, "[sub]", "folder_browser", nullptr);
     LPITEMIDLIST root = ILCreateFromPath(m_initial.c_str());
     ASSERT_TRUE(root);
     BROWSEINFO bi{};
