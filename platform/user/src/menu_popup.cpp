@@ -743,9 +743,10 @@ UINT_PTR Session::track_bar(HMENU bar, int index, bool by_key)
         return 0;
     open_bar_item(index, by_key);
     if (m_levels.empty()) {
-        // A command on the bar itself is picked by the click.
+        // A command on the bar itself is picked by a click (not by the key
+        // that only reaches it).
         std::vector<MenuItem> items;
-        if (menu_items(bar, items) && index >= 0 && static_cast<size_t>(index) < items.size() &&
+        if (!by_key && menu_items(bar, items) && index >= 0 && static_cast<size_t>(index) < items.size() &&
             !is_popup(items[static_cast<size_t>(index)]) && !is_greyed(items[static_cast<size_t>(index)]))
             m_chosen = items[static_cast<size_t>(index)].id;
         m_ran = true;
