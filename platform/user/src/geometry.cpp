@@ -207,6 +207,7 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
             w->style &= ~WS_VISIBLE;
         now_visible = (w->style & WS_VISIBLE) != 0;
         new_rect = w->rect;
+        clip_update(*w);
         RECT new_client = client_in_window(*w);
         if (new_client.right - new_client.left == old_client.right - old_client.left &&
             new_client.bottom - new_client.top == old_client.bottom - old_client.top)
@@ -247,9 +248,7 @@ bool change_frame(HWND window, const std::function<bool(Window&)>& change)
         if (!change(*w))
             return true;
         const RECT after = client_in_window(*w);
-        // What was due stays within the client area it has now.
-        const RECT client{0, 0, after.right - after.left, after.bottom - after.top};
-        IntersectRect(&w->update, &w->update, &client);
+        clip_update(*w);
         pos.hwnd = window;
         pos.x = w->rect.left;
         pos.y = w->rect.top;

@@ -93,6 +93,13 @@ RECT client_in_window(const Window& window)
     return client;
 }
 
+void clip_update(Window& window)
+{
+    const RECT client = client_in_window(window);
+    const RECT area{0, 0, client.right - client.left, client.bottom - client.top};
+    IntersectRect(&window.update, &window.update, &area);
+}
+
 bool equal_ascii_nocase(std::string_view a, std::string_view b)
 {
     auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };

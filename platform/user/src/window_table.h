@@ -96,6 +96,9 @@ WindowTable& window_table();
 RECT frame_insets(DWORD style, DWORD ex_style);
 // The client rectangle in window coordinates.
 RECT client_in_window(const Window& window);
+// What is due to be painted held within the client area the window has now
+// (its frame or size changed).
+void clip_update(Window& window);
 
 bool equal_ascii_nocase(std::string_view a, std::string_view b);
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "helm/gdi/pixel_checks.h"
@@ -240,6 +241,42 @@ TEST(PaintTest, FramesAndCaptionsTakeTheirSystemSizes)
     EXPECT_GT(ink_count(*picture, {3, 3, 100, 21}, bar), 20);
     EXPECT_GT(count_of(*picture, {170, 3, 197, 21}, face), 50);
     DestroyWindow(w);
+}
+
+// A window whose frame changes before it is first painted (made smaller, a
+// bar shown, a menu bar set) still gets its frame painted, and its client
+// area as it is now.
+TEST(PaintTest, TheFrameIsPaintedAfterItChanges)
+{
+    HMENU bar = CreateMenu();
+    AppendMenu(bar, MF_STRING, 1, "&File");
+    struct Case {
+        const char* what;
+        std::function<void(HWND)> change;
+        POINT part;  // a pixel of the part that came, in window coordinates
+        COLORREF colour;
+    };
+    const Case cases[] = {
+        {"made smaller", [](HWND w) { SetWindowPos(w, nullptr, 0, 0, 150, 80, SWP_NOMOVE | SWP_NOZORDER); },
+         {149 - 1, 40}, GetSysColor(COLOR_BTNSHADOW)},
+        {"a bar shown", [](HWND w) { ShowScrollBar(w, SB_VERT, TRUE); }, {200 - 3 - 8, 3 + 1}, white},
+        {"a menu bar set", [&](HWND w) { SetMenu(w, bar); }, {190, 3 + 10}, GetSysColor(COLOR_MENU)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND w = CreateWindowEx(0, brushed_class(), "", WS_POPUP | WS_DLGFRAME | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+        c.change(w);
+        auto picture = helm::user::snapshot_window(w);
+        ASSERT_TRUE(picture);
+        EXPECT_TRUE(pixel_is(*picture, 60, 0, GetSysColor(COLOR_3DLIGHT)));
+        EXPECT_TRUE(pixel_is(*picture, 60, 1, white));
+        EXPECT_TRUE(pixel_is(*picture, c.part.x, c.part.y, c.colour));
+        EXPECT_TRUE(area_is(*picture, helm::user::rect_in_snapshot(w, w, true), highlight));
+        SetMenu(w, nullptr);
+        DestroyWindow(w);
+    }
+    DestroyMenu(bar);
 }
 
 // The dialog of every control, with a checked box, a chosen radio button,
