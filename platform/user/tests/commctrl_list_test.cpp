@@ -461,7 +461,7 @@ TEST_F(ListTest, PaintsHeaderCellsSelectionAndGrid)
 {
     HWND w = list_with(LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 3);
     ListView_SetExtendedListViewStyle(w, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    const COLORREF grid_back = RGB(0xF5, 0xFA, 0xFF);
+    constexpr COLORREF grid_back = RGB(0xF5, 0xFA, 0xFF);
     SendMessage(w, LVM_SETBKCOLOR, 0, grid_back);
     for (int row = 0; row < 3; ++row) {
         std::string value = std::to_string(row) + ".5";
@@ -470,7 +470,7 @@ TEST_F(ListTest, PaintsHeaderCellsSelectionAndGrid)
     ListView_SetItemState(w, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(w);
     // Cells of the third column in the inactive caption's colours.
-    draw_cells([grid_back](NMLVCUSTOMDRAW* cd) {
+    draw_cells([](NMLVCUSTOMDRAW* cd) {
         const bool value = cd->iSubItem == 2;
         cd->clrText = value ? GetSysColor(COLOR_INACTIVECAPTIONTEXT) : RGB(0, 0, 0);
         cd->clrTextBk = value ? GetSysColor(COLOR_INACTIVECAPTION) : grid_back;
