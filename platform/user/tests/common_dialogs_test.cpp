@@ -11,6 +11,7 @@
 
 #include "helm/gdi/pixel_checks.h"
 #include "helm/test/support.h"
+#include "helm/user/input.h"
 #include "helm/user/snapshot.h"
 #include "helm/user/testing/driver.h"
 
@@ -249,6 +250,35 @@ TEST_F(CommonDialogsTest, MessageBoxShowsItsIconTextAndButtons)
         });
         EXPECT_EQ(MessageBox(m_owner, text.c_str(), "Helmsight", MB_YESNO | c.icon), IDNO);
     }
+}
+
+// Alt+Space from the focused button opens the box's system menu; its Close
+// answers as the close box does.
+TEST_F(CommonDialogsTest, MessageBoxClosesFromItsSystemMenu)
+{
+    int shown = 0;
+    std::string popup_class;
+    helm::user::set_common_dialog_shown([&](HWND window) {
+        if (++shown == 1) {
+            // The box: Alt+Space goes to its focused button.
+            helm::user::input::key(VK_MENU, true);
+            helm::user::input::key(VK_SPACE, true);
+            helm::user::input::key(VK_SPACE, false);
+            helm::user::input::key(VK_MENU, false);
+            drive::pump_until_idle();
+            return;
+        }
+        char cls[16] = {};
+        GetClassName(window, cls, sizeof cls);
+        popup_class = cls;
+        HMENU system = GetSystemMenu(GetWindow(window, GW_OWNER), FALSE);
+        RECT close{};
+        ASSERT_TRUE(GetMenuItemRect(nullptr, system, static_cast<UINT>(GetMenuItemCount(system) - 1), &close));
+        drive::click_at(POINT{(close.left + close.right) / 2, (close.top + close.bottom) / 2});
+    });
+    EXPECT_EQ(MessageBox(m_owner, "Stop the server?", "Portserver", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(popup_class, "#32768");
 }
 
 TEST_F(CommonDialogsTest, FileDialogSeamSeesTheRequestAndFillsTheStructure)
