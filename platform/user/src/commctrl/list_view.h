@@ -5,8 +5,8 @@
 // and LVN_ITEMCHANGED, then NM_CLICK or NM_DBLCLK); as on Windows the
 // parent also hears of the program's state changes, insertions and
 // deletions, and of the header's notifications, which the list passes on.
-// Before painting, the parent may choose each row's and cell's colours with
-// NM_CUSTOMDRAW.
+// Painted in the classic look, each row and cell in the colours the parent
+// may choose with NM_CUSTOMDRAW.
 #pragma once
 
 #include <string>

@@ -19,6 +19,9 @@ namespace helm::user::commctrl {
 class RichEdit {
 public:
     RichEdit(HWND window, const CREATESTRUCT& cs);
+    ~RichEdit();
+    RichEdit(const RichEdit&) = delete;
+    RichEdit& operator=(const RichEdit&) = delete;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -99,11 +102,6 @@ private:
         HFONT font;
     };
     std::vector<FontEntry> m_fonts;
-
-public:
-    ~RichEdit();
-    RichEdit(const RichEdit&) = delete;
-    RichEdit& operator=(const RichEdit&) = delete;
 };
 
 }  // namespace helm::user::commctrl

@@ -4,8 +4,8 @@
 // the buttons, a double click and the keys, and moves the selection with
 // the mouse and the keys; the program's changes through messages, as on
 // Windows, are told only where Windows tells them (a selection change,
-// TVM_ENSUREVISIBLE opening parents, deleted items). Before painting, the
-// parent may choose each item's colours with NM_CUSTOMDRAW.
+// TVM_ENSUREVISIBLE opening parents, deleted items). Painted in the classic
+// look, each item in the colours the parent may choose with NM_CUSTOMDRAW.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
-// What the list and tree views share in drawing their rows: the paint
-// with its custom-draw notices to the parent, the colours of a row before
-// the parent changes them, and the text a parent gives for a callback item.
+// What the list and tree views (and, for its bars, the rich edit) share in
+// drawing: the paint with its custom-draw notices to the parent, the
+// background erased, the selection's colours, bars shown while there is
+// something to scroll, and the text a parent gives for a callback item.
 #pragma once
 
 #include <cstddef>
