@@ -12,6 +12,7 @@
 #include "helm/kernel/error.h"
 #include "helm/kernel/threads.h"
 #include "helm/kernel/trace.h"
+#include "helm/user/menus.h"
 #include "helm/user/screen.h"
 #include "paint_internal.h"
 #include "window_table.h"
@@ -35,6 +36,20 @@ constexpr struct {
     {0x0080, "Button"}, {0x0081, "Edit"}, {0x0082, "Static"},
     {0x0083, "ListBox"}, {0x0084, "ScrollBar"}, {0x0085, "ComboBox"},
 };
+
+// Windows' dialog manager gives edits and list boxes a sunken client edge
+// in place of a plain border; a combo box draws its own sunken field.
+void sunken_border(LPCSTR item_class, DWORD& style, DWORD& ex_style)
+{
+    if (IS_INTRESOURCE(item_class) || !(style & WS_BORDER))
+        return;
+    const bool edge = equal_ascii_nocase(item_class, "Edit") || equal_ascii_nocase(item_class, "ListBox");
+    if (!edge && !equal_ascii_nocase(item_class, "ComboBox"))
+        return;
+    style &= ~static_cast<DWORD>(WS_BORDER);
+    if (edge)
+        ex_style |= WS_EX_CLIENTEDGE;
+}
 
 // As MulDiv: rounded half away from zero.
 LONG scale(LONG value, LONG numerator, LONG denominator)
@@ -218,6 +233,9 @@ HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGP
                                  parent, nullptr, instance, reinterpret_cast<LPVOID>(param));
     if (!dialog)
         return nullptr;
+    // The template's menu is the dialog's bar; the frame was sized for it.
+    if (t.menu.present)
+        SetMenu(dialog, LoadMenu(instance, t.menu.is_ordinal ? MAKEINTRESOURCE(t.menu.ordinal) : t.menu.name.c_str()));
     auto state = dialog_state(dialog);
     state->font = font;
     state->units = units;
@@ -269,8 +287,10 @@ HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGP
             continue;
         }
         LPVOID data = item.creation_data.empty() ? nullptr : const_cast<std::byte*>(item.creation_data.data());
-        HWND control = CreateWindowEx(item.ex_style | WS_EX_NOPARENTNOTIFY, item_class, text.c_str(),
-                                      item.style | WS_CHILD, r.left, r.top, r.right, r.bottom, dialog,
+        DWORD style = item.style | WS_CHILD;
+        DWORD ex_style = item.ex_style | WS_EX_NOPARENTNOTIFY;
+        sunken_border(item_class, style, ex_style);
+        HWND control = CreateWindowEx(ex_style, item_class, text.c_str(), style, r.left, r.top, r.right, r.bottom, dialog,
                                       reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), instance, data);
         if (!control) {
             if (t.style & DS_NOFAILCREATE)

@@ -142,6 +142,42 @@ TEST_F(DialogTest, ControlsLandOnThePixelRectanglesOfTheTemplateFont)
     }
 }
 
+// As Windows' dialog manager: a bordered edit or list box gets the sunken
+// client edge instead of the black line; a combo box loses the border (it
+// draws its own field); other classes keep what the template says.
+TEST_F(DialogTest, BorderedEditsAndListsGetTheSunkenEdge)
+{
+    struct Case {
+        WORD atom;
+        const char* name;  // when not by atom
+        DWORD style;
+        bool border, client_edge;
+    };
+    const Case cases[] = {
+        {0x0081, nullptr, WS_BORDER, false, true},  // Edit by atom
+        {0, "edit", WS_BORDER, false, true},        // by name, any case
+        {0x0083, nullptr, WS_BORDER, false, true},  // ListBox
+        {0x0085, nullptr, WS_BORDER | CBS_DROPDOWNLIST, false, false},
+        {0x0081, nullptr, 0, false, false},         // no border asked: none given
+        {0x0082, nullptr, WS_BORDER, true, false},  // a static keeps its line
+        {0, button_class, WS_BORDER, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.name ? c.name : "atom ") << (c.name ? 0 : c.atom));
+        Template t(popup_dialog, 10, 20, 200, 100, "Borders");
+        if (c.name)
+            t.item(c.name, "", 100, visible_child | c.style, 7, 5, 50, 14);
+        else
+            t.item(c.atom, "", 100, visible_child | c.style, 7, 5, 50, 14);
+        HWND d = create(t);
+        ASSERT_NE(d, nullptr);
+        HWND control = GetDlgItem(d, 100);
+        EXPECT_EQ((GetWindowLong(control, GWL_STYLE) & WS_BORDER) != 0, c.border);
+        EXPECT_EQ((GetWindowLong(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, c.client_edge);
+        DestroyWindow(d);
+    }
+}
+
 TEST_F(DialogTest, CreationSendsTheFontThenInitDialogAndFocusesTheFirstTabStop)
 {
     Template t(popup_dialog | WS_VISIBLE, 0, 0, 200, 100, "Focus");
