@@ -8,8 +8,10 @@
 #include "helm/kernel/files.h"
 #include "helm/kernel/trace.h"
 #include "helm/portlink/server_client.h"
+#include "helm/sensorlink/C_Q_Tools.h"
 #include "helm/sensorlink/window_post.h"
 #include "helm/station/atoms.h"
+#include "section_lock.h"
 #include "server_link.h"
 
 using namespace helm::sensorlink;
@@ -60,7 +62,7 @@ C_Q_Server::~C_Q_Server()
 
 void C_Q_Server::init_records()
 {
-    Lock lock(&m_recordsLock);
+    SectionLock lock(&m_recordsLock);
     m_tvrData.P_InitAllTvrData();
     m_insData.P_InitAllInsData();
     m_tvrCtrlCmd.P_InitAllTvrTextAndCnf();
@@ -153,7 +155,7 @@ CWinThread* C_Q_Server::start_thread(UINT (*entry)(LPVOID), DWORD* thread_id)
         return nullptr;
     thread->m_bAutoDelete = FALSE;
     {
-        Lock lock(&m_relayLock);
+        SectionLock lock(&m_relayLock);
         *thread_id = thread->m_nThreadID;
     }
     thread->ResumeThread();
@@ -247,7 +249,7 @@ int C_Q_Server::F_MakeSendFrameToSystem(CString* frame)
     if (frame == nullptr)
         return -1;
     CString built;
-    Lock lock(&m_recordsLock);
+    SectionLock lock(&m_recordsLock);
     sMSG msg{};
     if (is_talvor()) {
         if (m_tvrData.F_GetTvrWakeUpState() == 1)
@@ -271,7 +273,7 @@ int C_Q_Server::F_DecodeFrameFromSystem(std::string_view text, DWORD timeStamp)
     trace(text);
     if (!C_Q_Tools::F_TestNMEAChecksum(text))
         return -1;
-    Lock lock(&m_recordsLock);
+    SectionLock lock(&m_recordsLock);
     const bool talvor = is_talvor();
     if ((talvor ? m_tvrCtrlCmd.F_DecodeTvrCnf(text) : m_insCtrlCmd.F_DecodeInsCnf(text)) == 0) {
         OutputDebugString(("\nRecept : " + std::string(text) + "\n").c_str());

@@ -1,7 +1,6 @@
 // What the link server's threads say to each other.
 #pragma once
 
-#include "helm/kernel/sync.h"
 #include "helm/kernel/types.h"
 
 namespace helm::sensorlink {
@@ -22,17 +21,5 @@ constexpr size_t kMaxRelayed = 256;
 constexpr size_t kMaxSentence = 1024;
 // The most one write to a port carries (the server's text area).
 constexpr size_t kMaxWriteText = 1023;
-
-// Holds a critical section for a scope.
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(m_section); }
-    ~Lock() { LeaveCriticalSection(m_section); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_section;
-};
 
 }  // namespace helm::sensorlink

@@ -9,6 +9,7 @@
 #include "helm/sensorlink/C_Q_Server.h"
 #include "helm/sensorlink/window_post.h"
 #include "helm/station/atoms.h"
+#include "section_lock.h"
 #include "server_link.h"
 
 using namespace helm::sensorlink;
@@ -50,7 +51,7 @@ int C_Q_Server::F_StartOrStopRecordFileReplay(const char* path)
         return -1;
     const char* target = path != nullptr && path[0] != '\0' ? path : m_replayPath;
     {
-        Lock lock(&m_recordsLock);
+        SectionLock lock(&m_recordsLock);
         if (std::strlen(target) >= sizeof m_recordPath)
             return -1;
         std::strcpy(m_recordPath, target);
@@ -69,7 +70,7 @@ void C_Q_Server::toggle_recording()
     }
     std::string path;
     {
-        Lock lock(&m_recordsLock);
+        SectionLock lock(&m_recordsLock);
         path = m_recordPath;
     }
     if (path.empty())

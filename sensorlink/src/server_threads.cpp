@@ -17,6 +17,7 @@
 #include "helm/sensorlink/C_Q_Server.h"
 #include "helm/sensorlink/window_post.h"
 #include "helm/station/atoms.h"
+#include "section_lock.h"
 #include "server_link.h"
 
 using namespace helm::sensorlink;
@@ -99,7 +100,7 @@ UINT C_Q_Server::run_worker()
         lost = !wait_loop(port, &client, false);
     }
     {
-        Lock lock(&m_relayLock);
+        SectionLock lock(&m_relayLock);
         m_workerThreadId = 0;
         m_toSensor.clear();
     }
@@ -136,7 +137,7 @@ UINT C_Q_Server::run_relay()
         lost = !wait_loop(port, &client, true);
     }
     {
-        Lock lock(&m_relayLock);
+        SectionLock lock(&m_relayLock);
         m_remoteConnected = 0;
         m_relayThreadId = 0;
         m_toRemote.clear();
@@ -180,7 +181,6 @@ bool C_Q_Server::wait_loop(unsigned short port, sMMF_CLIENT* client, bool relay)
 
 void C_Q_Server::read_record(sMMF_CLIENT* client, LPARAM offset, bool relay)
 {
-    (relay ? m_remoteParsedOffset : m_lastParsedOffset) = static_cast<DWORD>(offset);
     // Offset, magic, kind and the text's end are checked against the view
     // before anything is read.
     char text[kMaxSentence + 1];
@@ -203,13 +203,16 @@ void C_Q_Server::read_record(sMMF_CLIENT* client, LPARAM offset, bool relay)
 
 void C_Q_Server::pass_on(std::deque<std::string>* queue, std::string_view text, const DWORD* thread)
 {
-    Lock lock(&m_relayLock);
+    SectionLock lock(&m_relayLock);
     if (*thread == 0)
         return;
+    // One message per batch: the thread takes the whole queue at once.
+    const bool first = queue->empty();
     if (queue->size() >= kMaxRelayed)
         queue->pop_front();
     queue->emplace_back(text);
-    PostThreadMessage(*thread, RegisterWindowMessage(MSG_NAME_WRITE_SERIAL_DATA), 0, kWriteRelayed);
+    if (first)
+        PostThreadMessage(*thread, RegisterWindowMessage(MSG_NAME_WRITE_SERIAL_DATA), 0, kWriteRelayed);
 }
 
 bool C_Q_Server::write_frames(sMMF_CLIENT* client, LPARAM what, bool relay)
@@ -225,7 +228,7 @@ bool C_Q_Server::write_frames(sMMF_CLIENT* client, LPARAM what, bool relay)
     if (what == kWriteRelayed) {
         std::deque<std::string> texts;
         {
-            Lock lock(&m_relayLock);
+            SectionLock lock(&m_relayLock);
             texts.swap(relay ? m_toRemote : m_toSensor);
         }
         // As few writes as the server's text area allows: each is a round

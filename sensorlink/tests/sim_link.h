@@ -10,6 +10,7 @@
 
 #include "helm/kernel/clock.h"
 #include "helm/sensorlink/C_Q_Server.h"
+#include "helm/sensorlink/C_Q_Tools.h"
 #include "helm/test/support.h"
 #include "posted.h"
 

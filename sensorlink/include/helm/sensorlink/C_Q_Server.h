@@ -22,7 +22,6 @@
 #include "helm/portlink/channel_memory.h"
 #include "helm/sensorlink/C_Q_InsCtrlCmd.h"
 #include "helm/sensorlink/C_Q_InsData.h"
-#include "helm/sensorlink/C_Q_Tools.h"
 #include "helm/sensorlink/C_Q_TvrCtrlCmd.h"
 #include "helm/sensorlink/C_Q_TvrData.h"
 
@@ -173,9 +172,6 @@ private:
     WORD m_cnxType = 0;
     sCNX_PARAM m_cnxParam{};
     sCNX_PARAM m_remoteParam{};
-    // The last offset announced on each port, as the link threads read them.
-    std::atomic<DWORD> m_lastParsedOffset{0};
-    std::atomic<DWORD> m_remoteParsedOffset{0};
     char m_debugPath[1024] = {};
     BYTE m_debug = 0;
     std::FILE* m_traceFile = nullptr;

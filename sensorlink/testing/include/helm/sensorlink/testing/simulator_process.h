@@ -71,13 +71,19 @@ public:
         return true;
     }
 
+    // Asks it to end, and kills it when it has not within 3 s.
     void stop()
     {
         if (m_pid <= 0)
             return;
         ::kill(m_pid, SIGTERM);
         int status = 0;
-        waitpid(m_pid, &status, 0);
+        for (int i = 0; i < 300 && waitpid(m_pid, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (waitpid(m_pid, &status, WNOHANG) == 0) {
+            ::kill(m_pid, SIGKILL);
+            waitpid(m_pid, &status, 0);
+        }
         m_pid = -1;
     }
 
