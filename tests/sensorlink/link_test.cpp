@@ -1,7 +1,8 @@
 // The sensor link through a real Portserver to the talvor-sim program:
 // connection states, data, the full reading of a Talvor4, a setting sent
-// and answered, disconnection, lost answers, a sleeping sensor, a server
-// killed under the link, a port already in use, replay and remote support.
+// and answered, disconnection, lost answers, a sleeping sensor, an
+// inertial system, a server killed under the link, a port already in use,
+// replay and remote support.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -142,6 +143,21 @@ TEST_F(LinkTest, ASleepingSensorIsWokenAndRead)
         [&] { return window->count(C_Q_TvrCtrlCmd::F_GetTvrStartLoadMsg()) > 0; }, 30000));
     EXPECT_NE(trace().find("$KVST_,WAKE*"), std::string::npos);
     EXPECT_FALSE(window->data().empty());
+}
+
+TEST_F(LinkTest, AnInertialSystemIsReadThroughTheSameLink)
+{
+    link->F_UpdateCheminSoft(m_dir.path().c_str(), false, 1);
+    start_on_pty({"--ins", "QUIL7"});
+    connect(CNX_TYPE_SERIAL, 1, serial_link());
+    C_Q_InsCtrlCmd& cmd = *link->F_GetInsCtrlCmd();
+    ASSERT_TRUE(window->pump_until(
+        [&] { return window->count(C_Q_InsCtrlCmd::F_GetInsStartLoadMsg()) > 0 && cmd.F_GetTailleFifo() == 0; },
+        100000));
+    EXPECT_EQ(cmd.F_GetInsSystemType(), INS_SYSTEM_QUILLO7IO);
+    EXPECT_GT(window->count(C_Q_InsData::F_GetInsDataMsg()), 10u);
+    EXPECT_GT(window->count(C_Q_InsCtrlCmd::F_GetInsCnfMsg()), 10u);
+    EXPECT_TRUE(window->data().empty());  // nothing of the Talvor's
 }
 
 TEST_F(LinkTest, AServerKilledUnderTheLinkIsReported)
