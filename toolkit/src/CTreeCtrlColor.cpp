@@ -9,11 +9,7 @@ END_MESSAGE_MAP()
 
 HTREEITEM CTreeCtrlColor::InsertItem(LPCSTR text, HTREEITEM parent, HTREEITEM after)
 {
-    HTREEITEM item = CTreeCtrl::InsertItem(text, parent, after);
-    if (item)
-        m_colours[item] = {GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_HIGHLIGHTTEXT),
-                           GetSysColor(COLOR_WINDOWTEXT)};
-    return item;
+    return CTreeCtrl::InsertItem(text, parent, after);
 }
 
 BOOL CTreeCtrlColor::DeleteAllItems()
@@ -26,19 +22,27 @@ BOOL CTreeCtrlColor::DeleteAllItems()
 void CTreeCtrlColor::F_SetItemColor(HTREEITEM item, COLORREF backgroundOn, COLORREF backgroundOff, COLORREF textOn,
                                     COLORREF textOff)
 {
-    auto found = m_colours.find(item);
-    if (found == m_colours.end())
+    if (!known(item))
         return;
     const Colours colours{backgroundOn, backgroundOff, textOn, textOff};
-    if (found->second == colours)
+    auto found = m_colours.find(item);
+    if (found != m_colours.end() && found->second == colours)
         return;
-    found->second = colours;
+    m_colours[item] = colours;
     repaint(item);
+}
+
+bool CTreeCtrlColor::known(HTREEITEM item) const
+{
+    TVITEM fields{};
+    fields.mask = TVIF_HANDLE;
+    fields.hItem = item;
+    return item && SendMessage(TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&fields));
 }
 
 void CTreeCtrlColor::F_SetItemBold(HTREEITEM item, bool bold)
 {
-    if (!m_colours.count(item))
+    if (!known(item))
         return;
     const UINT state = bold ? TVIS_BOLD : 0;
     if (GetItemState(item, TVIS_BOLD) == state)

@@ -81,6 +81,19 @@ TEST(TreeCtrlColor, EachItemPaintsInItsOwnColours)
     EXPECT_TRUE(tree.told[alarm].selected);
     EXPECT_EQ(tree.told[alarm].text, RGB(255, 255, 0));
     EXPECT_EQ(tree.told[alarm].back, RGB(0, 0, 64));
+    {
+        // The selected item on its own background, the other in its dim text.
+        Picture picture(dialog, "toolkit_tree_color");
+        const CRect area = picture.of(tree);
+        CRect selected, other;
+        tree.GetItemRect(alarm, &selected, TRUE);
+        tree.GetItemRect(plain, &other, TRUE);
+        selected.OffsetRect(area.left, area.top);
+        other.OffsetRect(area.left, area.top);
+        EXPECT_GT(helm::gdi::testing::count_of(*picture.surface, selected, RGB(0, 0, 64)), selected.Width());
+        EXPECT_GT(helm::gdi::testing::count_of(*picture.surface, selected, RGB(255, 255, 0), 60), 5);
+        EXPECT_GT(helm::gdi::testing::count_of(*picture.surface, other, dim, 20), 5);
+    }
 
     // Only a change repaints, and only the item's row.
     tree.ValidateRect(nullptr);

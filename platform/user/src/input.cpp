@@ -184,12 +184,20 @@ UINT press_or_double(UINT message, HWND target, POINT screen_point)
 bool post_mouse(UINT message, POINT screen_point)
 {
     HWND target = GetCapture();
+    LRESULT hit = HTCLIENT;
     if (!target) {
         target = WindowFromPoint(screen_point);
         if (!target || !enabled_chain(target))
             return false;
+        hit = SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(screen_point.x, screen_point.y));
     }
     message = press_or_double(message, target, screen_point);
+    // Over the frame (caption, icon, menu bar, the window's own bars) the
+    // non-client form, with the part and the screen point; a window that
+    // answers no part gets the client form.
+    if (hit > HTCLIENT)
+        return PostMessage(target, message - WM_MOUSEMOVE + WM_NCMOUSEMOVE, static_cast<WPARAM>(hit),
+                           MAKELPARAM(screen_point.x, screen_point.y)) != FALSE;
     POINT client = screen_point;
     ScreenToClient(target, &client);
     return PostMessage(target, message, mouse_flags(), MAKELPARAM(client.x, client.y)) != FALSE;

@@ -10,6 +10,10 @@
 #include "helm/kernel/objects.h"
 #include "helm/kernel/sync.h"
 #include "helm/kernel/threads.h"
+#include "helm/user/dialogs.h"
+#include "helm/user/input.h"
+#include "helm/user/menus.h"
+#include "menu_table.h"
 #include "paint_internal.h"
 #include "placement.h"
 #include "window_table.h"
@@ -242,7 +246,8 @@ void post_to_local_top_level(UINT message, WPARAM wParam, LPARAM lParam)
         tops = t.top_level;
     }
     for (uint32_t h : tops)
-        PostMessage(WindowTable::hwnd_of(h), message, wParam, lParam);
+        if (!foreign_control_message(h, message))
+            PostMessage(WindowTable::hwnd_of(h), message, wParam, lParam);
 }
 }  // namespace helm::user
 
@@ -269,6 +274,17 @@ LRESULT DispatchMessage(const MSG* msg)
 namespace {
 
 thread_local bool t_shift_down = false;
+// Alt went down and no other key since, for Alt alone opening the menu bar.
+thread_local bool t_alt_alone = false;
+
+// The context bit of a key message's lParam: Alt was down.
+constexpr LPARAM alt_bit = LPARAM{1} << 29;
+
+// The screen point of a non-client mouse message.
+POINT point_of(LPARAM lParam)
+{
+    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
 
 // The character a key gives without a keyboard layout beyond US English.
 char character_of(WPARAM key, bool shift)
@@ -368,18 +384,6 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         Window* w = t.get(window);
         return w ? static_cast<LRESULT>(w->text.size()) : 0;
     }
-    case WM_SETICON:
-    case WM_GETICON: {
-        std::lock_guard lock(t.mutex);
-        Window* w = t.get(window);
-        if (!w || wParam > ICON_BIG)
-            return 0;
-        HICON& slot = w->icons[wParam];
-        HICON previous = slot;
-        if (message == WM_SETICON)
-            slot = reinterpret_cast<HICON>(lParam);
-        return reinterpret_cast<LRESULT>(previous);
-    }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         BeginPaint(window, &ps);
@@ -409,6 +413,49 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_WINDOWPOSCHANGED:
         if (lParam)
             window_pos_changed(window, *reinterpret_cast<const WINDOWPOS*>(lParam));
+        return 0;
+    case WM_NCHITTEST:
+        return hit_test_frame(window, point_of(lParam));
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+        non_client_button(window, message, wParam, point_of(lParam));
+        return 0;
+    case WM_SETICON:
+    case WM_GETICON: {
+        const size_t which = wParam == ICON_BIG ? ICON_BIG : ICON_SMALL;
+        HICON before;
+        {
+            std::lock_guard lock(t.mutex);
+            Window* w = t.get(window);
+            if (!w)
+                return 0;
+            before = w->icons[which];
+            if (message == WM_SETICON)
+                w->icons[which] = reinterpret_cast<HICON>(lParam);
+        }
+        if (message == WM_SETICON)
+            InvalidateRect(window, nullptr, TRUE);  // the caption shows it
+        return reinterpret_cast<LRESULT>(before);
+    }
+    case WM_SYSKEYDOWN:
+        t_alt_alone = wParam == VK_MENU;
+        // Alt+F4 closes the top-level window.
+        if (wParam == VK_F4 && (lParam & alt_bit))
+            SendMessage(GetAncestor(window, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_SYSKEYUP:
+        // F10, or Alt pressed and released alone, goes to the menu bar.
+        if (wParam == VK_F10 || (wParam == VK_MENU && t_alt_alone))
+            SendMessage(GetAncestor(window, GA_ROOT), WM_SYSCOMMAND, SC_KEYMENU, 0);
+        t_alt_alone = false;
+        return 0;
+    case WM_SYSCHAR:
+        // Alt+Space and Alt+letters belong to the top-level window's menus.
+        SendMessage(GetAncestor(window, GA_ROOT), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
+        return 0;
+    case WM_SYSCOMMAND:
+        system_command(window, wParam, lParam);
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(window)) {

@@ -250,21 +250,6 @@ TEST_F(WindowTest, TextIsCutToTheBufferAndTerminated)
     EXPECT_EQ(GetWindowTextLength(w), 0);
 }
 
-// DefWindowProc keeps a small and a big icon; setting one gives the one
-// it replaces.
-TEST_F(WindowTest, IconsAreKeptBySize)
-{
-    HWND w = top();
-    HICON small = LoadIcon(nullptr, IDI_INFORMATION), big = LoadIcon(nullptr, IDI_WARNING);
-    EXPECT_EQ(SendMessage(w, WM_GETICON, ICON_BIG, 0), 0);
-    EXPECT_EQ(SendMessage(w, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small)), 0);
-    EXPECT_EQ(SendMessage(w, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big)), 0);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessage(w, WM_GETICON, ICON_SMALL, 0)), small);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessage(w, WM_SETICON, ICON_BIG, 0)), big);
-    EXPECT_EQ(SendMessage(w, WM_GETICON, ICON_BIG, 0), 0);
-    EXPECT_EQ(SendMessage(w, WM_SETICON, 7, reinterpret_cast<LPARAM>(big)), 0);
-}
-
 struct FrameCase {
     DWORD style;
     DWORD ex_style;

@@ -1,6 +1,6 @@
-// CTreeCtrlColor: a tree whose items each have their own background and
-// text colours, one pair while the item is selected and one while it is
-// not, and a bold state.
+// CTreeCtrlColor: a tree whose items may each have their own background
+// and text colours, one pair while the item is selected and one while it
+// is not, and a bold state.
 #pragma once
 
 #include <map>
@@ -14,7 +14,8 @@ public:
     CTreeCtrlColor() = default;
     ~CTreeCtrlColor() override = default;
 
-    // A new item in the tree's own colours; null when it could not be made.
+    // A new item, in the tree's own colours until given its own; null when
+    // it could not be made.
     HTREEITEM InsertItem(LPCSTR text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
     BOOL DeleteAllItems();
     // "On": while the item is selected; "off": while it is not. The item's
@@ -27,6 +28,7 @@ protected:
     void OnCustomDraw(NMHDR* header, LRESULT* result);
     BOOL OnDeleteItem(NMHDR* header, LRESULT* result);
     void repaint(HTREEITEM item);
+    bool known(HTREEITEM item) const;
 
     struct Colours {
         COLORREF backgroundOn, backgroundOff, textOn, textOff;

@@ -20,12 +20,7 @@ void register_system_classes()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        struct Row {
-            const char* name;
-            WNDPROC proc;
-            UINT style;
-        };
-        const Row rows[] = {
+        register_control_classes({
             {"Static", controls::StaticControl::procedure, CS_DBLCLKS | CS_PARENTDC},
             {"Button", controls::ButtonBase::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW},
             {"Edit", controls::Edit::procedure, CS_DBLCLKS | CS_PARENTDC},
@@ -33,14 +28,7 @@ void register_system_classes()
             {controls::combo_list_class, controls::ListBox::procedure, CS_DBLCLKS},
             {"ComboBox", controls::ComboBox::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW},
             {"ScrollBar", controls::ScrollBar::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW},
-        };
-        for (const Row& row : rows) {
-            WNDCLASS wc{};
-            wc.style = row.style | CS_GLOBALCLASS;
-            wc.lpfnWndProc = row.proc;
-            wc.lpszClassName = row.name;
-            RegisterClass(&wc);
-        }
+        });
         commctrl::register_common_classes();
     });
 }
