@@ -21,7 +21,7 @@ BOOL CStringLang::LoadString(HINSTANCE module, UINT id)
 {
     std::string text = helm::toolkit::language_string(module, id);
     if (text.empty()) {
-        char buffer[module_string_room];
+        char buffer[module_string_room] = {0};
         ::LoadString(module, id, buffer, module_string_room);
         text = buffer;
     }

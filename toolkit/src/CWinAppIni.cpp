@@ -9,7 +9,6 @@
 #include "helm/kernel/files.h"
 #include "helm/kernel/process.h"
 #include "helm/outside/toolbase.h"
-#include "toolkit/WidgetryRes.h"
 #include "command_line.h"
 
 IMPLEMENT_DYNAMIC(CWinAppIni, CWinApp)

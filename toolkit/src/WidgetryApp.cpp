@@ -13,7 +13,7 @@ WidgetryApp g_app;
 
 // What the library does when it is loaded into a process and when it goes:
 // its application object is initialised in the library's own module state,
-// and ends there.
+// and ended.
 struct LibraryAttachment {
     LibraryAttachment()
     {
@@ -24,11 +24,9 @@ struct LibraryAttachment {
         g_app.SetCurrentHandles();
         g_app.InitInstance();
     }
-    ~LibraryAttachment()
-    {
-        AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        g_app.ExitInstance();
-    }
+    // Run while the process ends, when the thread's class-library state
+    // may be gone: the object ends without switching to it.
+    ~LibraryAttachment() { g_app.ExitInstance(); }
 };
 LibraryAttachment g_attachment;
 

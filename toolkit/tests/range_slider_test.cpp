@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -54,16 +56,25 @@ protected:
         value.GetWindowRect(&r);
         return {r.left + 6, r.bottom - 1 - fromBottom};
     }
-    // The slider messages the dialog got, as "changing" and "changed".
+    // The message registered under a slider's name for it.
+    static UINT message_named(const char* event, const CSliderCtrlRange& slider)
+    {
+        char name[128];
+        std::snprintf(name, sizeof name, "CCustomSlider Selection %s - %X - {92610D9C-BCEC-47e7-8D9E-FA52A5FFDFB0}",
+                      event, static_cast<unsigned>(reinterpret_cast<uintptr_t>(slider.m_hWnd)));
+        return RegisterWindowMessage(name);
+    }
+    // What the dialog was posted by the slider, as "changing" and "changed".
     std::vector<std::string> told(const CSliderCtrlRange& slider) const
     {
+        const UINT changing = message_named("Changing", slider), changed = message_named("Changed ", slider);
         std::vector<std::string> out;
         for (const auto& m : log->messages()) {
             if (!m.posted || m.wParam != reinterpret_cast<WPARAM>(slider.m_hWnd) || m.lParam != 0)
                 continue;
-            if (m.message == slider.F_GetMessage_Changing())
+            if (m.message == changing)
                 out.push_back("changing");
-            else if (m.message == slider.F_GetMessage_Changed())
+            else if (m.message == changed)
                 out.push_back("changed");
         }
         return out;
@@ -80,13 +91,9 @@ TEST_F(RangeSlider, MessagesAreNamedAfterTheSlidersWindow)
 {
     CSliderCtrlRange unbound;
     EXPECT_EQ(unbound.F_GetMessage_Changed(), 0u);
-    char name[128];
-    std::snprintf(name, sizeof name, "CCustomSlider Selection Changed  - %X - {92610D9C-BCEC-47e7-8D9E-FA52A5FFDFB0}",
-                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(time.m_hWnd)));
-    EXPECT_EQ(time.F_GetMessage_Changed(), RegisterWindowMessage(name));
-    std::snprintf(name, sizeof name, "CCustomSlider Selection Changing - %X - {92610D9C-BCEC-47e7-8D9E-FA52A5FFDFB0}",
-                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(time.m_hWnd)));
-    EXPECT_EQ(time.F_GetMessage_Changing(), RegisterWindowMessage(name));
+    // "Changed" is followed by two blanks.
+    EXPECT_EQ(time.F_GetMessage_Changed(), message_named("Changed ", time));
+    EXPECT_EQ(time.F_GetMessage_Changing(), message_named("Changing", time));
     EXPECT_NE(time.F_GetMessage_Changed(), value.F_GetMessage_Changed());
     EXPECT_NE(time.F_GetMessage_Changed(), time.F_GetMessage_Changing());
 }

@@ -8,6 +8,7 @@ class CListCtrl : public CWnd {
     DECLARE_DYNAMIC(CListCtrl)
 
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(WC_LISTVIEW, nullptr, style, rect, parent, id);

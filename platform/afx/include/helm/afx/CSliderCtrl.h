@@ -8,6 +8,7 @@ class CSliderCtrl : public CWnd {
     DECLARE_DYNAMIC(CSliderCtrl)
 
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(TRACKBAR_CLASS, nullptr, style, rect, parent, id);

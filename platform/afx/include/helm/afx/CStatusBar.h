@@ -27,6 +27,7 @@ public:
     // control draws.
     static constexpr int pane_padding = 4;
 
+    using CWnd::Create;
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, UINT id = AFX_IDW_STATUS_BAR);
     // One pane per id; a pane's text is the string of its id (none for
     // ID_SEPARATOR), and its width that text's.

@@ -10,6 +10,7 @@ class CToolTipCtrl : public CWnd {
 
 public:
     // A popup tooltip owned by `parent`'s window.
+    using CWnd::Create;
     BOOL Create(CWnd* parent, DWORD style = 0);
     // A tool over `rect` of `window` (its whole client area when null).
     BOOL AddTool(CWnd* window, LPCSTR text, LPCRECT rect = nullptr, UINT_PTR id = 0);

@@ -8,6 +8,7 @@ class CTreeCtrl : public CWnd {
     DECLARE_DYNAMIC(CTreeCtrl)
 
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(WC_TREEVIEW, nullptr, style, rect, parent, id);
