@@ -445,6 +445,16 @@ HMENU GetSystemMenu(HWND window, BOOL revert)
     return w.system;
 }
 
+bool helm::user::attach_creation_menu(HWND window, HMENU menu)
+{
+    std::lock_guard lock(menu_mutex());
+    if (!find_menu(menu))
+        return false;
+    forget_dead_windows();
+    window_menus()[window].bar = menu;
+    return true;
+}
+
 BOOL SetMenu(HWND window, HMENU menu)
 {
     if (!IsWindow(window))

@@ -52,6 +52,11 @@ void system_command(HWND window, WPARAM command, LPARAM where);
 std::vector<RECT> menu_bar_items(HWND window);
 int menu_bar_item_at(HWND window, POINT screen);
 
+// The menu a top-level window is created with becomes its bar before the
+// window hears of its creation, so its frame counts the bar from the
+// start; false (and nothing attached) for no such menu.
+bool attach_creation_menu(HWND window, HMENU menu);
+
 // The menu under `root` (or `root` itself) whose own item is the command,
 // searched depth first as MF_BYCOMMAND does; null when there is none.
 HMENU command_holder(HMENU root, UINT command);

@@ -489,6 +489,44 @@ TEST_F(MenusTest, SystemMenuFromTheIconAndAltSpace)
 // A menu bar under the caption: the client area makes room for it; its
 // items open their popups by click and by the keys, the open one pressed
 // in; picks come as WM_COMMAND.
+// A top-level window created with a menu has it as its bar from the start:
+// the client area it is told of in WM_CREATE already leaves the bar room.
+TEST_F(MenusTest, AWindowCreatedWithAMenuHasItsBarFromTheStart)
+{
+    HMENU bar = CreateMenu();
+    AppendMenu(bar, MF_STRING, 700, "&Go");
+    static RECT client_at_create;
+    static HMENU menu_at_create;
+    WNDCLASS wc{};
+    wc.lpfnWndProc = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_CREATE) {
+            GetClientRect(w, &client_at_create);
+            menu_at_create = GetMenu(w);
+        }
+        return DefWindowProc(w, message, wParam, lParam);
+    };
+    wc.lpszClassName = "MenusCreatedWithBar";
+    RegisterClass(&wc);
+    HWND w = CreateWindowEx(0, "MenusCreatedWithBar", "bar", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, bar,
+                            nullptr, nullptr);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(menu_at_create, bar);
+    RECT expected{0, 0, 300, 200};
+    AdjustWindowRect(&expected, WS_OVERLAPPEDWINDOW, TRUE);
+    EXPECT_EQ(client_at_create.bottom, 200 - (expected.bottom - expected.top - 200));
+    DestroyWindow(w);
+
+    // A handle that is no menu fails the creation before the window hears of it.
+    menu_at_create = nullptr;
+    SetLastError(0);
+    EXPECT_EQ(CreateWindowEx(0, "MenusCreatedWithBar", "bad", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                             reinterpret_cast<HMENU>(0x1234), nullptr, nullptr),
+              nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_MENU_HANDLE));
+    EXPECT_EQ(menu_at_create, nullptr);
+    DestroyMenu(bar);
+}
+
 TEST_F(MenusTest, MenuBarTakesRoomPaintsAndOpensItsPopups)
 {
     HMENU bar = CreateMenu();

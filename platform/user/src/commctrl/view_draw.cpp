@@ -68,8 +68,7 @@ void fit_scroll_bar(HWND window, int bar, int count, int page, int pos)
     info.nMax = std::max(count - 1, 0);
     info.nPage = static_cast<UINT>(std::max(page, 1));
     info.nPos = pos;
-    SetScrollInfo(window, bar, &info, TRUE);
-    ShowScrollBar(window, bar, count > page);
+    SetScrollInfo(window, bar, &info, TRUE);  // shows the bar while count > page
 }
 
 void invalidate_band(HWND window, int top, int bottom)
