@@ -2,12 +2,9 @@
 
 #include <fcntl.h>
 #include <pthread.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -89,21 +86,9 @@ std::optional<TaskStatus> read_status(DWORD id)
 
 bool ended(char state) { return state == 'Z' || state == 'X' || state == 'x'; }
 
-// Signal 0 to a thread of a thread group checks, without a file lookup,
-// that the thread is still in that process.
-bool is_task_of(DWORD pid, DWORD threadId)
-{
-    return ::syscall(SYS_tgkill, static_cast<pid_t>(pid), static_cast<pid_t>(threadId), 0) == 0 || errno == EPERM;
-}
-
-struct Owner {
-    DWORD pid = 0;
-    uint64_t checked_us = 0;
-};
-
 struct ThreadCache {
     std::mutex mutex;
-    std::unordered_map<DWORD, Owner> owner;
+    std::unordered_map<DWORD, DWORD> owner;  // thread id -> process id
 };
 
 ThreadCache& cache()
@@ -113,17 +98,6 @@ ThreadCache& cache()
 }
 
 constexpr size_t cache_limit = 1024;
-// A thread can end right after any check, so a check a millisecond old is
-// worth nearly as much as a new one; posting in bursts then costs no check
-// per message.
-constexpr uint64_t recheck_after_us = 1000;
-
-uint64_t steady_us()
-{
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
 
 }  // namespace
 
@@ -138,29 +112,18 @@ DWORD process_of_thread(DWORD threadId)
 DWORD process_of_thread_cached(DWORD threadId)
 {
     ThreadCache& c = cache();
-    const uint64_t now = steady_us();
-    std::unique_lock lock(c.mutex);
-    auto it = c.owner.find(threadId);
-    if (it != c.owner.end()) {
-        Owner known = it->second;
-        if (now - known.checked_us < recheck_after_us)
-            return known.pid;
-        lock.unlock();
-        bool still = is_task_of(known.pid, threadId);
-        lock.lock();
-        if (still) {
-            c.owner[threadId] = {known.pid, now};
-            return known.pid;
-        }
-        c.owner.erase(threadId);
+    {
+        std::lock_guard lock(c.mutex);
+        auto it = c.owner.find(threadId);
+        if (it != c.owner.end())
+            return it->second;
     }
-    lock.unlock();
     DWORD pid = process_of_thread(threadId);
     if (pid) {
-        lock.lock();
+        std::lock_guard lock(c.mutex);
         if (c.owner.size() >= cache_limit)
             c.owner.clear();
-        c.owner[threadId] = {pid, now};
+        c.owner[threadId] = pid;
     }
     return pid;
 }
@@ -170,6 +133,15 @@ void forget_thread(DWORD threadId)
     ThreadCache& c = cache();
     std::lock_guard lock(c.mutex);
     c.owner.erase(threadId);
+}
+
+void forget_thread_of(DWORD threadId, DWORD pid)
+{
+    ThreadCache& c = cache();
+    std::lock_guard lock(c.mutex);
+    auto it = c.owner.find(threadId);
+    if (it != c.owner.end() && it->second == pid)
+        c.owner.erase(it);
 }
 
 DWORD current_process_id()
