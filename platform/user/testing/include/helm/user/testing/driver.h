@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +26,7 @@ void click_at(POINT screen_point);
 // Two clicks in a row: the second press is a double click for windows of a
 // CS_DBLCLKS class.
 void double_click(HWND window);
+void double_click_at(POINT screen_point);
 void press(BYTE virtual_key);               // down, then up
 void press_with_shift(BYTE virtual_key);    // Shift held around the key
 void press_enter();
@@ -39,6 +42,12 @@ void focus(HWND window);
 // GetComboBoxInfo and clicks the entry's rectangle (LB_GETITEMRECT). False
 // when the combo shows no list or has no such entry.
 bool pick_combo_entry(HWND combo, int index);
+// The same for the entry of exactly that text; false when there is none.
+bool pick_combo_text(HWND combo, const char* text);
+// Runs `act` on the dialog (class "#32770") of that caption once it is
+// shown, from within the calling thread's loop, which must run meanwhile:
+// a modal dialog's own loop, as the operator acts on the dialog it shows.
+void when_dialog_shown(std::string caption, std::function<void(HWND)> act);
 
 struct LoggedMessage {
     UINT message;
