@@ -300,4 +300,24 @@ TEST_F(ServerWindow, OperatorEditsTheLineSettingsOfAPortThatIsOff)
     EXPECT_EQ(written.stop_bits, ONESTOPBIT);
 }
 
+// A client asks the server to close while the operator has a port's dialog
+// open: the close waits for the dialog, whose channel it would take down.
+TEST_F(ServerWindow, CloseRequestWaitsForTheSettingsDialog)
+{
+    namespace driver = helm::user::testing;
+    PortServer server(ServerOptions::parse("/remote/sleep"));
+    ASSERT_TRUE(server.start());
+    const HWND list = server.view().list();
+    bool open_after_request = false;
+    driver::when_dialog_shown("COM1 Properties", [&](HWND dialog) {
+        EXPECT_EQ(F_StopServer(), 1);
+        driver::pump_until_idle();
+        open_after_request = IsWindow(dialog) && FindWindow(PORTSERVER_WINDOW_CLASS, nullptr) != nullptr;
+        driver::click(GetDlgItem(dialog, IDCANCEL));
+    });
+    driver::double_click_at(row_point(list, row_of(list, 1)));
+    EXPECT_TRUE(open_after_request);
+    EXPECT_EQ(FindWindow(PORTSERVER_WINDOW_CLASS, nullptr), nullptr) << "closed once the dialog ended";
+}
+
 }  // namespace
