@@ -26,13 +26,6 @@ namespace driver = helm::user::testing;
 
 namespace {
 
-std::string item_text(HWND dialog, int id)
-{
-    char text[256] = {};
-    GetDlgItemText(dialog, id, text, sizeof text);
-    return text;
-}
-
 void pick(HWND dialog, int combo, const char* entry)
 {
     ASSERT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, combo), entry)) << entry;
@@ -51,12 +44,12 @@ TEST(ComDialog, ChangesAreWrittenBackOnOk)
 {
     sCOM_CONFIG config{1, 1, 9600, 0, 0, 8, 0, 5000};
     driver::when_dialog_shown("Settings for COM 3", [](HWND dialog) {
-        EXPECT_EQ(item_text(dialog, IDS_COM_PORT_LABEL), "COM n\xB0" "03");
-        EXPECT_EQ(item_text(dialog, IDS_BAUD), "BaudRate");
-        EXPECT_EQ(item_text(dialog, IDS_TRIGGER), "Caractere de d\xE9" "clenchement");
-        EXPECT_EQ(item_text(dialog, IDC_COM_BAUD), "9600");
-        EXPECT_EQ(item_text(dialog, IDC_COM_PARITY), "None");
-        EXPECT_EQ(item_text(dialog, IDC_COM_TIMEOUT), "5000");
+        EXPECT_EQ(driver::item_text(dialog, IDS_COM_PORT_LABEL), "COM n\xB0" "03");
+        EXPECT_EQ(driver::item_text(dialog, IDS_BAUD), "BaudRate");
+        EXPECT_EQ(driver::item_text(dialog, IDS_TRIGGER), "Caractere de d\xE9" "clenchement");
+        EXPECT_EQ(driver::item_text(dialog, IDC_COM_BAUD), "9600");
+        EXPECT_EQ(driver::item_text(dialog, IDC_COM_PARITY), "None");
+        EXPECT_EQ(driver::item_text(dialog, IDC_COM_TIMEOUT), "5000");
         helm::gdi::testing::keep_png(*helm::user::snapshot_window(dialog), "com_settings_dialog");
         pick(dialog, IDC_COM_BAUD, "19200");
         pick(dialog, IDC_COM_PARITY, "Odd");
@@ -76,7 +69,7 @@ TEST(ComDialog, NothingChangedOrCancelledGivesZero)
     const sCOM_CONFIG start{1, 0, 31250, 2, 0, 7, 0, 200};
     sCOM_CONFIG config = start;
     driver::when_dialog_shown("Settings for COM 1", [](HWND dialog) {
-        EXPECT_EQ(item_text(dialog, IDC_COM_BAUD), "31250");
+        EXPECT_EQ(driver::item_text(dialog, IDC_COM_BAUD), "31250");
         driver::press_enter();
     });
     EXPECT_EQ(F_ComDialog(nullptr, 1, &config), 0);
@@ -122,12 +115,12 @@ TEST_F(SockDialog, ChangesGoToTheRecordAndTheFile)
 {
     sSOCK_CONFIG config{1, 3, 8110, {192, 168, 1, 9}, 5000, SOCK_MODE_TCP_CLIENT};
     driver::when_dialog_shown("Socket Settings", [](HWND dialog) {
-        EXPECT_EQ(item_text(dialog, IDC_SOCK_LABEL), "Socket n\xB0" "2");
-        EXPECT_EQ(item_text(dialog, IDC_SOCK_ADDRESS_LABEL), "Adresse IP");
-        EXPECT_EQ(item_text(dialog, IDC_SOCK_MODE_FIRST + 3), "UDP Broadcast");
-        EXPECT_EQ(item_text(dialog, IDC_SETTINGS_CANCEL), "Cancel");
-        EXPECT_EQ(item_text(dialog, IDC_SOCK_ADDRESS), "192.168.1.9");
-        EXPECT_EQ(item_text(dialog, IDC_SOCK_PORT), "8110");
+        EXPECT_EQ(driver::item_text(dialog, IDC_SOCK_LABEL), "Socket n\xB0" "2");
+        EXPECT_EQ(driver::item_text(dialog, IDC_SOCK_ADDRESS_LABEL), "Adresse IP");
+        EXPECT_EQ(driver::item_text(dialog, IDC_SOCK_MODE_FIRST + 3), "UDP Broadcast");
+        EXPECT_EQ(driver::item_text(dialog, IDC_SETTINGS_CANCEL), "Cancel");
+        EXPECT_EQ(driver::item_text(dialog, IDC_SOCK_ADDRESS), "192.168.1.9");
+        EXPECT_EQ(driver::item_text(dialog, IDC_SOCK_PORT), "8110");
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SOCK_MODE_FIRST + SOCK_MODE_TCP_CLIENT), BST_CHECKED);
         helm::gdi::testing::keep_png(*helm::user::snapshot_window(dialog), "socket_settings_dialog");
         const HWND address = GetDlgItem(dialog, IDC_SOCK_ADDRESS);

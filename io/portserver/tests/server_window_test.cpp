@@ -258,11 +258,8 @@ TEST_F(ServerWindow, OperatorEditsTheLineSettingsOfAPortThatIsOff)
 
     std::vector<std::string> before;
     driver::when_dialog_shown("COM1 Properties", [&](HWND dialog) {
-        for (int id : {IDC_PORT_BAUD, IDC_PORT_DATA_BITS, IDC_PORT_PARITY, IDC_PORT_STOP_BITS}) {
-            char text[32] = {};
-            GetDlgItemText(dialog, id, text, sizeof text);
-            before.push_back(text);
-        }
+        for (int id : {IDC_PORT_BAUD, IDC_PORT_DATA_BITS, IDC_PORT_PARITY, IDC_PORT_STOP_BITS})
+            before.push_back(driver::item_text(dialog, id));
         EXPECT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, IDC_PORT_BAUD), "4800"));
         EXPECT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, IDC_PORT_DATA_BITS), "7"));
         EXPECT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, IDC_PORT_PARITY), "Even"));

@@ -21,13 +21,6 @@ namespace driver = helm::user::testing;
 
 namespace {
 
-std::string shown(HWND dialog, int id)
-{
-    char text[64] = {};
-    GetDlgItemText(dialog, id, text, sizeof text);
-    return text;
-}
-
 std::vector<std::string> entries(HWND combo)
 {
     std::vector<std::string> texts;
@@ -93,7 +86,7 @@ TEST_F(PortSettingsDialog, ShowsTheDcbAndOkTakesThePicks)
         std::vector<std::string> before;
         driver::when_dialog_shown("COM7 Properties", [&](HWND dialog) {
             for (int id : {IDC_PORT_BAUD, IDC_PORT_DATA_BITS, IDC_PORT_PARITY, IDC_PORT_STOP_BITS, IDC_PORT_FLOW})
-                before.push_back(shown(dialog, id));
+                before.push_back(driver::item_text(dialog, id));
             if (&c == &cases[0])
                 helm::gdi::testing::keep_png(*helm::user::snapshot_window(dialog), "port_settings_dialog");
             EXPECT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, IDC_PORT_BAUD), c.baud));
@@ -127,7 +120,7 @@ TEST_F(PortSettingsDialog, UnusualRateIsListedInItsPlaceAndKept)
     std::string picked;
     driver::when_dialog_shown("COM7 Properties", [&](HWND dialog) {
         rates = entries(GetDlgItem(dialog, IDC_PORT_BAUD));
-        picked = shown(dialog, IDC_PORT_BAUD);
+        picked = driver::item_text(dialog, IDC_PORT_BAUD);
         driver::press_enter();
     });
     ASSERT_TRUE(CommConfigDialog("COM7", nullptr, &m_config)) << GetLastError();

@@ -192,6 +192,13 @@ std::vector<std::pair<int, int>> MessageLog::commands() const
     return out;
 }
 
+std::string item_text(HWND dialog, int id)
+{
+    char text[1024] = {};
+    GetDlgItemText(dialog, id, text, sizeof text);
+    return text;
+}
+
 namespace {
 
 struct AwaitedDialog {

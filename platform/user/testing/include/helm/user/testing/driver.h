@@ -44,6 +44,9 @@ void focus(HWND window);
 bool pick_combo_entry(HWND combo, int index);
 // The same for the entry of exactly that text; false when there is none.
 bool pick_combo_text(HWND combo, const char* text);
+// The text the control `id` of a dialog shows (up to 1023 bytes), as the
+// operator reads it.
+std::string item_text(HWND dialog, int id);
 // Runs `act` on the dialog (class "#32770") of that caption once it is
 // shown, from within the calling thread's loop, which must run meanwhile:
 // a modal dialog's own loop, as the operator acts on the dialog it shows.
