@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -86,9 +89,21 @@ std::optional<TaskStatus> read_status(DWORD id)
 
 bool ended(char state) { return state == 'Z' || state == 'X' || state == 'x'; }
 
+// Signal 0 to a thread of a thread group checks, without a file lookup,
+// that the thread is still in that process.
+bool is_task_of(DWORD pid, DWORD threadId)
+{
+    return ::syscall(SYS_tgkill, static_cast<pid_t>(pid), static_cast<pid_t>(threadId), 0) == 0 || errno == EPERM;
+}
+
+struct Owner {
+    DWORD pid = 0;
+    uint64_t checked_us = 0;
+};
+
 struct ThreadCache {
     std::mutex mutex;
-    std::unordered_map<DWORD, DWORD> owner;  // thread id -> process id
+    std::unordered_map<DWORD, Owner> owner;
 };
 
 ThreadCache& cache()
@@ -98,6 +113,18 @@ ThreadCache& cache()
 }
 
 constexpr size_t cache_limit = 1024;
+// An ended thread is told by its process or by a failed send, so posts cost
+// no check. Once a second the remembered process is checked all the same:
+// an id the system has given again, to a thread of another process, must
+// not stay taken for the old one.
+constexpr uint64_t recheck_after_us = 1000000;
+
+uint64_t steady_us()
+{
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
 
 }  // namespace
 
@@ -112,18 +139,29 @@ DWORD process_of_thread(DWORD threadId)
 DWORD process_of_thread_cached(DWORD threadId)
 {
     ThreadCache& c = cache();
-    {
-        std::lock_guard lock(c.mutex);
-        auto it = c.owner.find(threadId);
-        if (it != c.owner.end())
-            return it->second;
+    const uint64_t now = steady_us();
+    std::unique_lock lock(c.mutex);
+    auto it = c.owner.find(threadId);
+    if (it != c.owner.end()) {
+        Owner known = it->second;
+        if (now - known.checked_us < recheck_after_us)
+            return known.pid;
+        lock.unlock();
+        bool still = is_task_of(known.pid, threadId);
+        lock.lock();
+        if (still) {
+            c.owner[threadId] = {known.pid, now};
+            return known.pid;
+        }
+        c.owner.erase(threadId);
     }
+    lock.unlock();
     DWORD pid = process_of_thread(threadId);
     if (pid) {
-        std::lock_guard lock(c.mutex);
+        lock.lock();
         if (c.owner.size() >= cache_limit)
             c.owner.clear();
-        c.owner[threadId] = pid;
+        c.owner[threadId] = {pid, now};
     }
     return pid;
 }
@@ -140,7 +178,7 @@ void forget_thread_of(DWORD threadId, DWORD pid)
     ThreadCache& c = cache();
     std::lock_guard lock(c.mutex);
     auto it = c.owner.find(threadId);
-    if (it != c.owner.end() && it->second == pid)
+    if (it != c.owner.end() && it->second.pid == pid)
         c.owner.erase(it);
 }
 

@@ -10,7 +10,8 @@ namespace helm::station {
 DWORD process_of_thread(DWORD threadId);
 // Like process_of_thread, but remembers the answer until it is forgotten:
 // when a send to that process fails (it has gone), or when that process
-// says the thread is not one of its own any more.
+// says the thread is not one of its own any more. A second after the last
+// check, the thread is checked to be still a task of that process.
 DWORD process_of_thread_cached(DWORD threadId);
 void forget_thread(DWORD threadId);
 // Forgets the thread only while it is remembered in process `pid`.
