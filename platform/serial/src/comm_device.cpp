@@ -350,6 +350,7 @@ BOOL CommDevice::wait_event(HANDLE self, DWORD& events)
 {
     events = 0;
     std::unique_lock lock(m_mutex);
+    m_fresh_from_wait = false;
     if (m_mask == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
