@@ -132,6 +132,57 @@ TEST(CrossProcessThreadMessages, PostToAnEndedThreadFails)
     expect_post_fails(0, "thread id 0");
 }
 
+// Starts a worker with a queue that ends on WM_QUIT, publishes
+// "<main tid> <worker tid>", and once the worker's task has gone publishes
+// "ended" beside it; then waits for WM_QUIT itself.
+HELM_TEST_CHILD(worker_ends_when_told)
+{
+    helm::kernel::ensure_current_queue();
+    DWORD worker = 0;
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](LPVOID) -> DWORD {
+            MSG msg{};
+            while (get_message_within(msg, 30000) && msg.message != WM_QUIT) {
+            }
+            return 0;
+        },
+        nullptr, 0, &worker);
+    publish(args.at(0), std::to_string(GetCurrentThreadId()) + " " + std::to_string(worker));
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    const std::string task = "/proc/self/task/" + std::to_string(worker);
+    for (int i = 0; i < 5000 && access(task.c_str(), F_OK) == 0; ++i)
+        Sleep(1);
+    publish(args.at(0) + ".ended", "ended");
+    MSG msg{};
+    return get_message_within(msg, 30000) && msg.message == WM_QUIT ? 0 : 20;
+}
+
+// A thread already reached once ends while its process lives on: the
+// sender learns it from that process and its posts fail from then on.
+TEST(CrossProcessThreadMessages, PostsToAThreadThatEndedAfterBeingReachedFail)
+{
+    helm::test::TempDir dir;
+    auto child = spawn_child("worker_ends_when_told", {dir.file("tids")});
+    ASSERT_TRUE(wait_for_file(dir.file("tids")));
+    ChildThreads t = read_threads(dir.file("tids"));
+    ASSERT_TRUE(helm::test::eventually([&] { return PostThreadMessage(t.ended_worker, WM_APP, 0, 0) != FALSE; }));
+    ASSERT_TRUE(PostThreadMessage(t.ended_worker, WM_QUIT, 0, 0)) << GetLastError();
+    ASSERT_TRUE(wait_for_file(dir.file("tids.ended")));
+
+    // The sender still takes the thread for the child's, so the post goes
+    // and the child answers that it has no such thread (unless the sender's
+    // check of once a second has seen the end first, on a slow machine).
+    const uint64_t received = helm::station::fabric_stats().received;
+    if (PostThreadMessage(t.ended_worker, WM_APP, 0, 0)) {
+        ASSERT_TRUE(helm::test::eventually([&] { return helm::station::fabric_stats().received > received; }));
+    }
+    expect_post_fails(t.ended_worker, "ended thread, once its process said so");
+    EXPECT_TRUE(PostThreadMessage(t.main, WM_QUIT, 0, 0)) << GetLastError();
+    EXPECT_EQ(child.wait(), 0);
+}
+
 TEST(CrossProcessThreadMessages, ProcessWithoutQueueIsNotReachedThroughAStaleSocket)
 {
     helm::test::TempDir dir;

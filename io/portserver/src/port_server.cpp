@@ -193,8 +193,15 @@ LRESULT CALLBACK PortServer::window_proc(HWND window, UINT message, WPARAM wPara
         server->m_view.layout(wParam == SIZE_MINIMIZED);
         return 0;
     case WM_NOTIFY:
-        if (lParam && server->m_view.on_notify(*reinterpret_cast<const NMHDR*>(lParam)))
-            return 0;
+        if (lParam) {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (const int port = server->m_view.activated_port(header)) {
+                server->edit_port_settings(port);
+                return 0;
+            }
+            if (server->m_view.on_notify(header))
+                return 0;
+        }
         break;
     case kRecordsMessage:
         server->m_view.show_records();
@@ -360,8 +367,25 @@ void PortServer::show_ports()
     m_view.show_ports(rows);
 }
 
+template <class Run>
+auto PortServer::modal(Run run)
+{
+    m_in_modal = true;
+    const auto result = run();
+    m_in_modal = false;
+    if (m_close_waiting) {
+        m_close_waiting = false;
+        close_if_unused();
+    }
+    return result;
+}
+
 bool PortServer::close_if_unused()
 {
+    if (m_in_modal) {
+        m_close_waiting = true;
+        return false;
+    }
     if (m_closed || subscriber_count() > 0)
         return false;
     shut_down();
@@ -370,14 +394,27 @@ bool PortServer::close_if_unused()
 
 bool PortServer::close_by_operator()
 {
-    if (m_closed)
+    if (m_closed || m_in_modal)
         return false;
-    if (subscriber_count() > 0 &&
-        MessageBox(m_window, server_text(IDS_CLOSE_QUESTION).c_str(), P_GetStringFromDLLTable(5001),
-                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-        return false;
-    shut_down();
+    if (subscriber_count() > 0 && modal([&] {
+            return MessageBox(m_window, server_text(IDS_CLOSE_QUESTION).c_str(), P_GetStringFromDLLTable(5001),
+                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+        }) != IDYES)
+        return m_closed;  // a client's close request may have come meanwhile
+    if (!m_closed)
+        shut_down();
     return true;
+}
+
+void PortServer::edit_port_settings(int port)
+{
+    if (m_closed || m_in_modal || !is_serial_port(port))
+        return;
+    SerialChannel* channel = m_channels[port - 1].get();
+    if (!channel || !channel->present() || channel->is_on())
+        return;
+    if (modal([&] { return channel->comm_settings_dialog(m_window); }) && !m_closed)
+        show_ports();
 }
 
 void PortServer::shut_down()

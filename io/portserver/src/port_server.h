@@ -51,6 +51,9 @@ public:
     // The operator closes the window: while client threads are subscribed,
     // only after saying yes to the question.
     bool close_by_operator();
+    // The operator opens a port of the list: a serial port that is off
+    // gets the dialog of its communication settings.
+    void edit_port_settings(int port);
     HWND window() const { return m_window; }
     const PortsView& view() const { return m_view; }
 
@@ -62,6 +65,8 @@ private:
     void write_on_off(int port, int on);
     void show_ports();
     void shut_down();
+    template <class Run>
+    auto modal(Run run);
 
     ServerOptions m_options;
     std::string m_settings_file;
@@ -72,6 +77,11 @@ private:
     PortsView m_view;
     UINT m_onclose_message = 0;
     bool m_closed = false;
+    // While a dialog or question of the window runs its loop, a close
+    // request waits for its end: the caller may still use what a close
+    // would take down.
+    bool m_in_modal = false;
+    bool m_close_waiting = false;
 };
 
 }  // namespace helm::portserver

@@ -157,6 +157,18 @@ bool PortsView::on_notify(const NMHDR& header)
     return true;
 }
 
+int PortsView::activated_port(const NMHDR& header) const
+{
+    if (header.hwndFrom != m_list || header.code != LVN_ITEMACTIVATE)
+        return 0;
+    LVITEM item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+    return item.iItem >= 0 && SendMessage(m_list, LVM_GETITEM, 0, reinterpret_cast<LPARAM>(&item))
+               ? static_cast<int>(item.lParam)
+               : 0;
+}
+
 void PortsView::show_records()
 {
     if (!m_monitor)

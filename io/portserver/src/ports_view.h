@@ -44,6 +44,9 @@ public:
     void layout(bool minimised);
     // The parent's WM_NOTIFY; true when it was the list's.
     bool on_notify(const NMHDR& header);
+    // The port whose row the operator opened (double click, Enter) when
+    // the notification says so, else 0.
+    int activated_port(const NMHDR& header) const;
     // The parent's records message: the waiting records go to the spy view.
     void show_records();
 

@@ -1,8 +1,11 @@
 #include "serial_channel.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "helm/outside/timestamper.h"
+#include "helm/serial/comm_dialog.h"
 
 namespace helm::portserver {
 
@@ -176,6 +179,68 @@ int SerialChannel::write_text_to_send()
     if (length == 0)
         return 0;
     return m_tty->WriteCom(text, static_cast<int>(length));
+}
+
+bool SerialChannel::comm_settings_dialog(HWND owner)
+{
+    if (!m_present || m_on)
+        return false;
+    const std::string name = m_tty->F_getTextePort();
+    // The configuration as the system gives it, in a buffer grown to the
+    // size it asks for (bounded: the size is the system's to say).
+    constexpr DWORD kFirstSize = 52, kLargestSize = 64 * 1024;
+    std::vector<DWORD> buffer(kFirstSize / sizeof(DWORD));
+    DWORD size = kFirstSize;
+    auto* config = reinterpret_cast<COMMCONFIG*>(buffer.data());
+    BOOL done = GetDefaultCommConfig(name.c_str(), config, &size);
+    if (!done && GetLastError() == ERROR_INSUFFICIENT_BUFFER && size > kFirstSize && size <= kLargestSize) {
+        buffer.resize((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+        config = reinterpret_cast<COMMCONFIG*>(buffer.data());
+        done = GetDefaultCommConfig(name.c_str(), config, &size);
+    }
+    if (done) {
+        DCB& dcb = config->dcb;
+        {
+            std::lock_guard lock(m_settings_mutex);
+            dcb.BaudRate = static_cast<DWORD>(m_config.baud);
+            dcb.ByteSize = static_cast<BYTE>(m_config.data_bits);
+            dcb.Parity = static_cast<BYTE>(m_config.parity);
+            dcb.StopBits = static_cast<BYTE>(m_config.stop_bits);
+        }
+        dcb.DCBlength = sizeof(DCB);
+        dcb.XonLim = 100;
+        dcb.XoffLim = 100;
+        dcb.XonChar = 17;
+        dcb.XoffChar = 19;
+        // No flow control and no handshake lines.
+        dcb.fOutxCtsFlow = dcb.fOutxDsrFlow = 0;
+        dcb.fDtrControl = dcb.fRtsControl = 0;
+        dcb.fOutX = dcb.fInX = dcb.fNull = 0;
+        dcb.fBinary = 1;
+        dcb.fParity = 1;
+        done = CommConfigDialog(name.c_str(), owner, config);
+    }
+    if (!done) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_CANCELLED) {
+            char text[512];
+            if (!FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                               sizeof text, nullptr))
+                std::snprintf(text, sizeof text, "Error %lu", static_cast<unsigned long>(error));
+            MessageBox(owner, text, "Serial OnCommSettings", MB_OK);
+        }
+        return false;
+    }
+    {
+        std::lock_guard lock(m_settings_mutex);
+        m_config.baud = static_cast<int32_t>(config->dcb.BaudRate);
+        m_config.data_bits = config->dcb.ByteSize;
+        m_config.parity = config->dcb.Parity;
+        m_config.stop_bits = config->dcb.StopBits;
+        apply_line_settings();
+    }
+    reset_headers();
+    return true;
 }
 
 sCOM_CONFIG SerialChannel::config() const

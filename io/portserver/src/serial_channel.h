@@ -50,6 +50,12 @@ public:
     // area). The count sent, or -1.
     int write_text_to_send();
 
+    // The operator's dialog of the port's line settings, only while the
+    // port is off: OK takes its baud, data bits, parity and stop bits. A
+    // failure other than a cancel is shown in a message box over `owner`.
+    // True when the settings were taken.
+    bool comm_settings_dialog(HWND owner);
+
     // The live settings, as written back to the settings file.
     sCOM_CONFIG config() const;
     sPORT_PROTOCOL protocol() const;

@@ -15,6 +15,7 @@
 #include "helm/portlink/port_settings.h"
 #include "helm/portlink/server_client.h"
 #include "helm/serial/comm.h"
+#include "helm/serial/comm_dialog_ids.h"
 #include "helm/serial/pty_port.h"
 #include "helm/test/support.h"
 #include "helm/user/common_dialogs.h"
@@ -56,6 +57,17 @@ int row_of(HWND list, int port)
             return row;
     }
     return -1;
+}
+
+// Where the operator points at a row of the list, on screen.
+POINT row_point(HWND list, int row)
+{
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    SendMessage(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
+    POINT point{rect.left + 10, (rect.top + rect.bottom) / 2};
+    ClientToScreen(list, &point);
+    return point;
 }
 
 std::vector<std::string> spy_lines(HWND spy)
@@ -130,12 +142,7 @@ TEST_F(ServerWindow, PortsAndSpyViewOfTheSelectedPort)
     EXPECT_EQ(cell(list, row_of(list, 1), 1), "Off");
 
     // The operator picks socket 1: the spy view starts over on that port.
-    RECT rect{};
-    rect.left = LVIR_BOUNDS;
-    ASSERT_TRUE(SendMessage(list, LVM_GETITEMRECT, row_of(list, 33), reinterpret_cast<LPARAM>(&rect)));
-    POINT point{rect.left + 10, (rect.top + rect.bottom) / 2};
-    ClientToScreen(list, &point);
-    helm::user::testing::click_at(point);
+    helm::user::testing::click_at(row_point(list, row_of(list, 33)));
     EXPECT_EQ(server.view().selected_port(), 33);
     EXPECT_TRUE(spy_lines(server.view().spy()).empty());
 }
@@ -215,6 +222,99 @@ TEST_F(ServerWindow, OperatorCloseAsksWhileClientsAreSubscribed)
     EXPECT_EQ(F_IsPortDispo(33), 0);
     EXPECT_EQ(FindWindow(PORTSERVER_WINDOW_CLASS, nullptr), nullptr);
     F_CloseSerialMMF(&client);
+}
+
+// The operator opens a port of the list (double click or Enter): a serial
+// port that is off gets the dialog of its line settings, one that is on
+// nothing; OK takes the settings, Cancel leaves them, and a failure is told
+// in a box.
+TEST_F(ServerWindow, OperatorEditsTheLineSettingsOfAPortThatIsOff)
+{
+    namespace driver = helm::user::testing;
+    std::vector<helm::user::MessageBoxQuestion> boxes;
+    helm::user::set_message_box_answer([&](const helm::user::MessageBoxQuestion& q) {
+        boxes.push_back(q);
+        return IDOK;
+    });
+    PortServer server(ServerOptions::parse("/remote"));
+    ASSERT_TRUE(server.start());
+    const HWND list = server.view().list();
+    auto settings = [&] { return cell(list, row_of(list, 1), 2); };
+    int shown = 0;
+    driver::when_dialog_shown("COM1 Properties", [&](HWND dialog) {
+        ++shown;
+        driver::click(GetDlgItem(dialog, IDCANCEL));
+    });
+
+    driver::double_click_at(row_point(list, row_of(list, 1)));
+    EXPECT_EQ(shown, 0) << "the port is on";
+
+    ASSERT_EQ(F_SetPortOFF(1), 1);
+    driver::focus(list);
+    ListView_SetItemState(list, row_of(list, 1), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    driver::press_enter();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(settings(), "19200,O,8,2");
+
+    std::vector<std::string> before;
+    driver::when_dialog_shown("COM1 Properties", [&](HWND dialog) {
+        for (int id : {IDC_PORT_BAUD, IDC_PORT_DATA_BITS, IDC_PORT_PARITY, IDC_PORT_STOP_BITS})
+            before.push_back(driver::item_text(dialog, id));
+        EXPECT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, IDC_PORT_BAUD), "4800"));
+        EXPECT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, IDC_PORT_DATA_BITS), "7"));
+        EXPECT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, IDC_PORT_PARITY), "Even"));
+        EXPECT_TRUE(driver::pick_combo_text(GetDlgItem(dialog, IDC_PORT_STOP_BITS), "1"));
+        driver::click(GetDlgItem(dialog, IDOK));
+    });
+    driver::double_click_at(row_point(list, row_of(list, 1)));
+    EXPECT_EQ(before, (std::vector<std::string>{"19200", "8", "Odd", "2"}));
+    EXPECT_EQ(settings(), "4800,E,7,1");
+    ASSERT_EQ(F_SetPortON(1), 1);
+    EXPECT_EQ(m_pty.line().baud, 4800u);
+    EXPECT_FALSE(m_pty.line().two_stop_bits);
+    EXPECT_TRUE(boxes.empty());
+
+    // The device's name no longer leads to a port: the box tells why.
+    ASSERT_EQ(F_SetPortOFF(1), 1);
+    setenv("HELM_COM1", "/nonexistent/tty", 1);
+    driver::double_click_at(row_point(list, row_of(list, 1)));
+    setenv("HELM_COM1", m_pty.path().c_str(), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Serial OnCommSettings");
+    EXPECT_EQ(boxes[0].text, "The system cannot find the file specified.\r\n");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(boxes[0].owner, server.window());
+    EXPECT_EQ(settings(), "4800,E,7,1");
+
+    // The settings taken are the live ones written at the close.
+    ASSERT_TRUE(server.close_if_unused());
+    sCOM_CONFIG written{};
+    sPORT_PROTOCOL protocol{};
+    F_ReadPortConfig(&written, &protocol, 1);
+    EXPECT_EQ(written.baud, 4800);
+    EXPECT_EQ(written.data_bits, 7);
+    EXPECT_EQ(written.parity, EVENPARITY);
+    EXPECT_EQ(written.stop_bits, ONESTOPBIT);
+}
+
+// A client asks the server to close while the operator has a port's dialog
+// open: the close waits for the dialog, whose channel it would take down.
+TEST_F(ServerWindow, CloseRequestWaitsForTheSettingsDialog)
+{
+    namespace driver = helm::user::testing;
+    PortServer server(ServerOptions::parse("/remote/sleep"));
+    ASSERT_TRUE(server.start());
+    const HWND list = server.view().list();
+    bool open_after_request = false;
+    driver::when_dialog_shown("COM1 Properties", [&](HWND dialog) {
+        EXPECT_EQ(F_StopServer(), 1);
+        driver::pump_until_idle();
+        open_after_request = IsWindow(dialog) && FindWindow(PORTSERVER_WINDOW_CLASS, nullptr) != nullptr;
+        driver::click(GetDlgItem(dialog, IDCANCEL));
+    });
+    driver::double_click_at(row_point(list, row_of(list, 1)));
+    EXPECT_TRUE(open_after_request);
+    EXPECT_EQ(FindWindow(PORTSERVER_WINDOW_CLASS, nullptr), nullptr) << "closed once the dialog ended";
 }
 
 }  // namespace

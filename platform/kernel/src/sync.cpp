@@ -13,6 +13,7 @@
 
 #include "helm/kernel/error.h"
 #include "helm/kernel/objects.h"
+#include "helm/kernel/threads.h"
 #include "named_object.h"
 
 // ---------------------------------------------------------------------------
@@ -42,7 +43,7 @@ void DeleteCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_destroy(&
 namespace helm::kernel {
 namespace {
 
-pid_t current_tid() { return static_cast<pid_t>(gettid()); }
+pid_t current_tid() { return static_cast<pid_t>(GetCurrentThreadId()); }
 
 timespec monotonic_deadline(DWORD milliseconds)
 {

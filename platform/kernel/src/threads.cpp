@@ -77,7 +77,7 @@ void* thread_main(void* arg)
     current_queue();
     {
         std::unique_lock lock(self->mutex);
-        self->id = static_cast<DWORD>(gettid());
+        self->id = GetCurrentThreadId();
         self->running = true;
         self->started.notify_all();
         self->started.wait(lock, [&] { return !self->suspended; });
@@ -206,7 +206,21 @@ int GetThreadPriority(HANDLE thread)
 
 HANDLE GetCurrentThread() { return kCurrentThreadPseudo; }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(gettid()); }
+namespace {
+
+// The calling thread's id, asked of the system once per thread. The one
+// thread of a forked child has an id of its own.
+thread_local DWORD t_thread_id = 0;
+[[maybe_unused]] const int g_forget_id_in_child = pthread_atfork(nullptr, nullptr, [] { t_thread_id = 0; });
+
+}  // namespace
+
+DWORD GetCurrentThreadId()
+{
+    if (t_thread_id == 0)
+        t_thread_id = static_cast<DWORD>(gettid());
+    return t_thread_id;
+}
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
 

@@ -214,8 +214,9 @@ void CommDevice::abort_waits()
 
 bool CommDevice::gone_and_drained()
 {
+    // A hang-up is seen by the wait or the read that meets it; asking the
+    // tty here as well would cost a read on every turn of a read loop.
     std::lock_guard lock(m_mutex);
-    pull_locked();
     return m_gone && m_input_count == 0;
 }
 
@@ -245,14 +246,18 @@ void CommDevice::pull_locked()
         ssize_t n = ::read(m_fd, chunk, sizeof chunk);
         if (n > 0) {
             store_locked(chunk, static_cast<size_t>(n));
-            if (static_cast<size_t>(n) < sizeof chunk)
+            if (static_cast<size_t>(n) < sizeof chunk) {
+                m_tty_empty = true;
                 return;
+            }
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            m_tty_empty = true;
             return;
+        }
         // 0 is a hang-up (reads never return 0 otherwise, see VMIN); EIO a
         // pseudo-terminal whose other side closed or a device unplugged.
         m_gone = true;
@@ -345,6 +350,7 @@ BOOL CommDevice::wait_event(HANDLE self, DWORD& events)
 {
     events = 0;
     std::unique_lock lock(m_mutex);
+    m_fresh_from_wait = false;
     if (m_mask == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -357,12 +363,14 @@ BOOL CommDevice::wait_event(HANDLE self, DWORD& events)
         }
         if (generation != m_mask_generation)
             return TRUE;  // the mask was changed: an empty event, as on Windows
-        pull_locked();
+        if (!m_tty_empty)
+            pull_locked();
         watch_lines_locked();
         announce_unread_locked();
         if (DWORD ready = m_events & m_mask) {
             m_events &= ~ready;
             events = ready;
+            m_fresh_from_wait = m_tty_empty;
             return TRUE;
         }
         if (m_gone) {
@@ -382,13 +390,17 @@ BOOL CommDevice::wait_event(HANDLE self, DWORD& events)
             return FALSE;
         }
         lock.lock();
+        if (ready > 0 && fds[0].revents != 0)
+            m_tty_empty = false;
     }
 }
 
 int CommDevice::read(void* buffer, DWORD size)
 {
     std::lock_guard lock(m_mutex);
-    pull_locked();
+    if (!m_fresh_from_wait)
+        pull_locked();
+    m_fresh_from_wait = false;
     size_t count = std::min<size_t>(size, m_input_count);
     auto* out = static_cast<unsigned char*>(buffer);
     for (size_t i = 0; i < count; ++i)

@@ -74,6 +74,12 @@ private:
     uint64_t m_mask_generation = 0;
     bool m_gone = false;
     bool m_aborted = false;
+    // The last read found the tty empty; only a poll that sees it readable
+    // (or hung up) makes another read worth its system call.
+    bool m_tty_empty = false;
+    // A wait has just emptied the tty into the queue: the read that follows
+    // takes the queue as it is, without asking the tty again.
+    bool m_fresh_from_wait = false;
     bool m_tx_pending = false;  // written bytes not yet seen leave the queue
     DWORD m_lines = 0;          // MS_* when last looked at
     std::array<int, 4> m_error_counts{};  // frame, parity, overrun, break

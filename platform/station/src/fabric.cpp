@@ -292,12 +292,6 @@ void drop_link(DWORD pid, const std::shared_ptr<UniqueFd>& link)
         f.links.erase(it);
 }
 
-DWORD current_thread_id()
-{
-    thread_local const DWORD id = GetCurrentThreadId();
-    return id;
-}
-
 }  // namespace
 
 bool register_packet_handler(uint16_t kind, PacketHandler handler)
@@ -364,7 +358,9 @@ bool open_endpoint()
     return true;
 }
 
-SendResult send_packet(DWORD pid, uint16_t kind, std::span<const std::byte> payload, uint32_t request_id)
+namespace {
+
+SendResult send(DWORD pid, uint16_t kind, std::span<const std::byte> payload, uint32_t request_id, int flags)
 {
     if (payload.size() > max_payload)
         return SendResult::too_large;
@@ -377,7 +373,7 @@ SendResult send_packet(DWORD pid, uint16_t kind, std::span<const std::byte> payl
     header.kind = kind;
     header.size = static_cast<uint32_t>(sizeof header + payload.size());
     header.sender_pid = current_process_id();
-    header.sender_tid = current_thread_id();
+    header.sender_tid = GetCurrentThreadId();
     header.request_id = request_id;
 
     iovec parts[2] = {{&header, sizeof header}, {const_cast<std::byte*>(payload.data()), payload.size()}};
@@ -394,7 +390,7 @@ SendResult send_packet(DWORD pid, uint16_t kind, std::span<const std::byte> payl
         if (!link)
             return failure;
         for (;;) {
-            if (::sendmsg(link->get(), &message, MSG_NOSIGNAL) >= 0)
+            if (::sendmsg(link->get(), &message, MSG_NOSIGNAL | flags) >= 0)
                 return SendResult::sent;
             if (errno != EINTR)
                 break;
@@ -416,6 +412,18 @@ SendResult send_packet(DWORD pid, uint16_t kind, std::span<const std::byte> payl
     }
     drop_link(pid, link);
     return connect_failure(pid, ECONNREFUSED);
+}
+
+}  // namespace
+
+SendResult send_packet(DWORD pid, uint16_t kind, std::span<const std::byte> payload, uint32_t request_id)
+{
+    return send(pid, kind, payload, request_id, 0);
+}
+
+SendResult try_send_packet(DWORD pid, uint16_t kind, std::span<const std::byte> payload, uint32_t request_id)
+{
+    return send(pid, kind, payload, request_id, MSG_DONTWAIT);
 }
 
 uint32_t new_request_id()

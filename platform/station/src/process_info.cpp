@@ -113,10 +113,11 @@ ThreadCache& cache()
 }
 
 constexpr size_t cache_limit = 1024;
-// A thread can end right after any check, so a check a millisecond old is
-// worth nearly as much as a new one; posting in bursts then costs no check
-// per message.
-constexpr uint64_t recheck_after_us = 1000;
+// An ended thread is told by its process or by a failed send, so posts cost
+// no check. Once a second the remembered process is checked all the same:
+// an id the system has given again, to a thread of another process, must
+// not stay taken for the old one.
+constexpr uint64_t recheck_after_us = 1000000;
 
 uint64_t steady_us()
 {
@@ -170,6 +171,15 @@ void forget_thread(DWORD threadId)
     ThreadCache& c = cache();
     std::lock_guard lock(c.mutex);
     c.owner.erase(threadId);
+}
+
+void forget_thread_of(DWORD threadId, DWORD pid)
+{
+    ThreadCache& c = cache();
+    std::lock_guard lock(c.mutex);
+    auto it = c.owner.find(threadId);
+    if (it != c.owner.end() && it->second.pid == pid)
+        c.owner.erase(it);
 }
 
 DWORD current_process_id()

@@ -1,6 +1,11 @@
 // Cross-process PostThreadMessage: the kernel hands the station every post
 // to a thread of another process; it travels as one thread_message packet
 // to that process's endpoint, whose receiver puts it in the thread's queue.
+//
+// A sender remembers which process each thread belongs to, so a post costs
+// no look at /proc. What it remembers is forgotten when the send fails (the
+// process has gone) or when the process answers a message with thread_gone
+// (the thread has ended there): the post after that looks again and fails.
 
 #include <unistd.h>
 
@@ -23,7 +28,31 @@ namespace {
 // receiver reads nothing, so senders feel the back-pressure.
 constexpr uint64_t full_queue_patience_ms = 2000;
 
-bool deliver_thread_message(const PacketHeader&, std::span<const std::byte> payload)
+// Tells the sender that `threadId` is no thread of this process (any more).
+// Best effort: a sender whose endpoint is full hears it at its next post.
+// This process knows its own threads and never posts to them through here.
+void answer_thread_gone(DWORD sender, DWORD threadId)
+{
+    if (sender == current_process_id())
+        return;
+    ThreadGonePayload gone{};
+    gone.thread_id = threadId;
+    try_send_packet(sender, packet_kind::thread_gone, std::as_bytes(std::span(&gone, 1)));
+}
+
+bool forget_gone_thread(const PacketHeader& header, std::span<const std::byte> payload)
+{
+    ThreadGonePayload gone;
+    if (payload.size() != sizeof gone)
+        return false;
+    std::memcpy(&gone, payload.data(), sizeof gone);
+    if (gone.thread_id == 0 || gone.reserved != 0)
+        return false;
+    forget_thread_of(gone.thread_id, header.sender_pid);
+    return true;
+}
+
+bool deliver_thread_message(const PacketHeader& header, std::span<const std::byte> payload)
 {
     ThreadMessagePayload packet;
     if (payload.size() != sizeof packet)
@@ -39,7 +68,9 @@ bool deliver_thread_message(const PacketHeader&, std::span<const std::byte> payl
     msg.pt = {packet.pt_x, packet.pt_y};
     switch (kernel::post_to_local_thread(packet.thread_id, msg)) {
     case kernel::LocalPost::delivered: return true;
-    case kernel::LocalPost::no_queue: return false;
+    case kernel::LocalPost::no_queue:
+        answer_thread_gone(header.sender_pid, packet.thread_id);
+        return false;
     case kernel::LocalPost::full: break;
     }
     const uint64_t deadline = kernel::steady_ms() + full_queue_patience_ms;
@@ -89,6 +120,7 @@ public:
 // Installed when the library loads; the endpoint waits for the first queue.
 const bool installed = [] {
     register_packet_handler(packet_kind::thread_message, deliver_thread_message);
+    register_packet_handler(packet_kind::thread_gone, forget_gone_thread);
     kernel::set_remote_delivery(new StationDelivery);  // lives as long as the process
     return true;
 }();

@@ -102,11 +102,13 @@ void drag(POINT from, POINT to, int steps, input::Button button)
     pump_until_idle();
 }
 
-void double_click(HWND window)
+void double_click_at(POINT screen_point)
 {
-    click_at(centre_of(window));
-    click_at(centre_of(window));
+    click_at(screen_point);
+    click_at(screen_point);
 }
+
+void double_click(HWND window) { double_click_at(centre_of(window)); }
 
 void press(BYTE virtual_key)
 {
@@ -202,6 +204,39 @@ std::vector<std::pair<int, int>> MessageLog::commands() const
         if (m.message == WM_COMMAND)
             out.emplace_back(LOWORD(m.wParam), HIWORD(m.wParam));
     return out;
+}
+
+std::string item_text(HWND dialog, int id)
+{
+    char text[1024] = {};
+    GetDlgItemText(dialog, id, text, sizeof text);
+    return text;
+}
+
+namespace {
+
+struct AwaitedDialog {
+    std::string caption;
+    std::function<void(HWND)> act;
+};
+thread_local AwaitedDialog t_awaited;
+
+void CALLBACK look_for_dialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const HWND dialog = FindWindow("#32770", t_awaited.caption.c_str());
+    if (!dialog || !IsWindowVisible(dialog))
+        return;
+    KillTimer(nullptr, timer);
+    auto act = std::move(t_awaited.act);
+    act(dialog);
+}
+
+}  // namespace
+
+void when_dialog_shown(std::string caption, std::function<void(HWND)> act)
+{
+    t_awaited = {std::move(caption), std::move(act)};
+    SetTimer(nullptr, 0, 10, look_for_dialog);
 }
 
 }  // namespace helm::user::testing

@@ -23,4 +23,11 @@ bool pick_combo_entry(HWND combo, int index)
     return true;
 }
 
+bool pick_combo_text(HWND combo, const char* text)
+{
+    const LRESULT index =
+        SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    return index >= 0 && pick_combo_entry(combo, static_cast<int>(index));
+}
+
 }  // namespace helm::user::testing

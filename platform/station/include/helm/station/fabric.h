@@ -38,6 +38,9 @@ enum class SendResult {
 // the receiver's buffer is full, up to send_timeout_ms.
 SendResult send_packet(DWORD pid, uint16_t kind, std::span<const std::byte> payload, uint32_t request_id = 0);
 inline constexpr int send_timeout_ms = 5000;
+// Like send_packet, but a full receiver gives `busy` at once: for answers
+// sent from the receiver thread, which must never wait for another process.
+SendResult try_send_packet(DWORD pid, uint16_t kind, std::span<const std::byte> payload, uint32_t request_id = 0);
 
 // A fresh non-zero id for a request expecting a reply, unique in this process.
 uint32_t new_request_id();

@@ -35,6 +35,7 @@ inline constexpr size_t max_packet = sizeof(PacketHeader) + max_payload;
 // Kinds below 16 belong to the fabric; 16..255 are for the window layer.
 namespace packet_kind {
 inline constexpr uint16_t thread_message = 1;
+inline constexpr uint16_t thread_gone = 2;
 inline constexpr uint16_t first_window_kind = 16;
 inline constexpr uint16_t limit = 256;
 }  // namespace packet_kind
@@ -52,5 +53,14 @@ struct ThreadMessagePayload {
     uint32_t reserved;  // zero
 };
 static_assert(sizeof(ThreadMessagePayload) == 40);
+
+// packet_kind::thread_gone: the answer to a thread message for a thread
+// that has no queue in the receiving process (it has ended), so that the
+// sender stops taking it for one of that process's threads.
+struct ThreadGonePayload {
+    uint32_t thread_id;
+    uint32_t reserved;  // zero
+};
+static_assert(sizeof(ThreadGonePayload) == 8);
 
 }  // namespace helm::station

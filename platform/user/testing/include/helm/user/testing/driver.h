@@ -7,10 +7,12 @@
 
 #include <windows.h>
 
-#include "helm/user/input.h"
-
+#include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "helm/user/input.h"
 
 namespace helm::user::testing {
 
@@ -29,6 +31,7 @@ void drag(POINT from, POINT to, int steps = 4, input::Button button = input::But
 // Two clicks in a row: the second press is a double click for windows of a
 // CS_DBLCLKS class.
 void double_click(HWND window);
+void double_click_at(POINT screen_point);
 void press(BYTE virtual_key);               // down, then up
 void press_with_shift(BYTE virtual_key);    // Shift held around the key
 void press_enter();
@@ -44,6 +47,15 @@ void focus(HWND window);
 // GetComboBoxInfo and clicks the entry's rectangle (LB_GETITEMRECT). False
 // when the combo shows no list or has no such entry.
 bool pick_combo_entry(HWND combo, int index);
+// The same for the entry of exactly that text; false when there is none.
+bool pick_combo_text(HWND combo, const char* text);
+// The text the control `id` of a dialog shows (up to 1023 bytes), as the
+// operator reads it.
+std::string item_text(HWND dialog, int id);
+// Runs `act` on the dialog (class "#32770") of that caption once it is
+// shown, from within the calling thread's loop, which must run meanwhile:
+// a modal dialog's own loop, as the operator acts on the dialog it shows.
+void when_dialog_shown(std::string caption, std::function<void(HWND)> act);
 
 struct LoggedMessage {
     UINT message;
