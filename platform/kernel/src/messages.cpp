@@ -85,17 +85,40 @@ void wait_queue_until(MessageQueue& queue, std::unique_lock<std::mutex>& lock, u
 
 using Push = LocalPost;
 
-Push push(const std::shared_ptr<MessageQueue>& queue, const MSG& msg)
+constexpr UINT key_first = 0x0100;   // WM_KEYDOWN
+constexpr UINT key_last = 0x0109;    // the last keyboard message
+constexpr UINT mouse_move = 0x0200;  // WM_MOUSEMOVE
+
+// The wake bit a message sets: input by its kind, anything else posted.
+DWORD wake_bit(const MSG& msg, bool input)
+{
+    if (!input)
+        return QS_POSTMESSAGE;
+    if (msg.message >= key_first && msg.message <= key_last)
+        return QS_KEY;
+    return msg.message == mouse_move ? QS_MOUSEMOVE : QS_MOUSEBUTTON;
+}
+
+Push push(const std::shared_ptr<MessageQueue>& queue, const MSG& msg, bool input)
 {
     bool ring_wake;
     {
         std::lock_guard lock(queue->mutex);
         if (queue->retired)
             return Push::no_queue;
-        if (queue->posted.size() >= HELM_QUEUE_LIMIT)
-            return Push::full;
-        queue->posted.push_back(msg);
-        queue->posted_new = true;
+        std::deque<MSG>& messages = input ? queue->input : queue->posted;
+        // A mouse move replaces one still waiting at the end of the input,
+        // as Windows coalesces them: a busy thread sees where the mouse is,
+        // not every place it passed.
+        if (input && msg.message == mouse_move && !messages.empty() && messages.back().message == mouse_move &&
+            messages.back().hwnd == msg.hwnd && messages.back().wParam == msg.wParam) {
+            messages.back() = msg;
+        } else {
+            if (messages.size() >= HELM_QUEUE_LIMIT)
+                return Push::full;
+            messages.push_back(msg);
+        }
+        queue->fresh |= wake_bit(msg, input);
         ring_wake = queue->in_object_wait;
     }
     queue->changed.notify_all();
@@ -136,18 +159,28 @@ void run_sent(MessageQueue& queue)
     }
 }
 
-// Looks for a message under the queue's lock: posted ones first, then the
-// quit request. Returns true with *msg filled.
-bool take_locked(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
+// Takes the first message of `messages` that passes the filter.
+bool take_from(std::deque<MSG>& messages, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
 {
-    for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
+    for (auto it = messages.begin(); it != messages.end(); ++it) {
         if (matches(*it, window, first, last)) {
             *msg = *it;
             if (remove)
-                queue.posted.erase(it);
-            queue.last_message_time = msg->time;
+                messages.erase(it);
             return true;
         }
+    }
+    return false;
+}
+
+// Looks for a message under the queue's lock: posted ones first, then
+// input, then the quit request. Returns true with *msg filled.
+bool take_locked(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
+{
+    if (take_from(queue.posted, msg, window, first, last, remove) ||
+        take_from(queue.input, msg, window, first, last, remove)) {
+        queue.last_message_time = msg->time;
+        return true;
     }
     if (queue.quit) {
         *msg = MSG{};
@@ -189,6 +222,7 @@ void retire_current_queue()
         std::lock_guard lock(queue->mutex);
         queue->retired = true;
         queue->posted.clear();
+        queue->input.clear();
     }
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
@@ -210,7 +244,13 @@ void set_remote_delivery(RemoteDelivery* delivery)
 LocalPost post_to_local_thread(DWORD threadId, const MSG& msg)
 {
     auto queue = find_queue(threadId);
-    return queue ? push(queue, msg) : LocalPost::no_queue;
+    return queue ? push(queue, msg, false) : LocalPost::no_queue;
+}
+
+LocalPost post_input_to_local_thread(DWORD threadId, const MSG& msg)
+{
+    auto queue = find_queue(threadId);
+    return queue ? push(queue, msg, true) : LocalPost::no_queue;
 }
 
 bool queue_sent_work(DWORD threadId, std::function<void()> work)
@@ -258,7 +298,9 @@ void discard_window_messages(DWORD threadId, HWND window)
     if (!queue || !window)
         return;
     std::lock_guard lock(queue->mutex);
-    std::erase_if(queue->posted, [&](const MSG& msg) { return msg.hwnd == window; });
+    auto its_own = [&](const MSG& msg) { return msg.hwnd == window; };
+    std::erase_if(queue->posted, its_own);
+    std::erase_if(queue->input, its_own);
 }
 
 }  // namespace helm::kernel
@@ -276,7 +318,7 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
     // so a thread can post to itself first thing.
     current_queue();
     if (auto queue = find_queue(threadId)) {
-        switch (push(queue, msg)) {
+        switch (push(queue, msg, false)) {
         case Push::delivered: return TRUE;
         case Push::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return FALSE;
         case Push::no_queue: SetLastError(ERROR_INVALID_THREAD_ID); return FALSE;
@@ -308,7 +350,7 @@ BOOL GetMessage(LPMSG msg, HWND window, UINT first, UINT last)
         run_sent(*queue);
         {
             std::lock_guard lock(queue->mutex);
-            queue->posted_new = false;
+            queue->fresh = 0;
             queue->generated_new = false;
             if (take_locked(*queue, msg, window, first, last, true))
                 return msg->message == WM_QUIT ? FALSE : TRUE;
@@ -325,7 +367,7 @@ BOOL GetMessage(LPMSG msg, HWND window, UINT first, UINT last)
         }
         std::unique_lock lock(queue->mutex);
         wait_queue_until(*queue, lock, due, [&] {
-            return !queue->sent.empty() || queue->posted_new || queue->quit || queue->generated_new;
+            return !queue->sent.empty() || queue->fresh || queue->quit || queue->generated_new;
         });
     }
 }
@@ -341,7 +383,7 @@ BOOL PeekMessage(LPMSG msg, HWND window, UINT first, UINT last, UINT removeFlags
     const bool remove = (removeFlags & PM_REMOVE) != 0;
     {
         std::lock_guard lock(queue->mutex);
-        queue->posted_new = false;
+        queue->fresh = 0;
         queue->generated_new = false;
         if (take_locked(*queue, msg, window, first, last, remove))
             return TRUE;
@@ -372,6 +414,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
 {
     auto queue = current_queue();
     const bool wants_posted = (wakeMask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) != 0;
+    const DWORD wanted = (wants_posted ? QS_POSTMESSAGE : 0) | (wakeMask & QS_INPUT);
     const DWORD generated_mask = wakeMask & (QS_PAINT | QS_TIMER);
     GeneratedMessages* source = generated_mask ? generated() : nullptr;
     auto input_arrived = [&] {
@@ -379,7 +422,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
         {
             std::lock_guard lock(queue->mutex);
             queue->generated_new = false;
-            if (wants_posted && (queue->posted_new || queue->quit))
+            if ((queue->fresh & wanted) || (wants_posted && queue->quit))
                 return true;
         }
         return source && (source->ready() & generated_mask) != 0;
@@ -394,7 +437,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
                 return WAIT_TIMEOUT;
             std::unique_lock lock(queue->mutex);
             wait_queue_until(*queue, lock, std::min(deadline, next_due()), [&] {
-                return !queue->sent.empty() || (wants_posted && (queue->posted_new || queue->quit)) ||
+                return !queue->sent.empty() || (queue->fresh & wanted) || (wants_posted && queue->quit) ||
                        (source && queue->generated_new);
             });
         }
@@ -434,14 +477,14 @@ DWORD GetQueueStatus(UINT flags)
     GeneratedMessages* source = generated();
     DWORD now = source ? source->ready() & (QS_PAINT | QS_TIMER) : 0;
     std::lock_guard lock(queue->mutex);
-    DWORD fresh = 0;
     if (!queue->posted.empty() || queue->quit)
         now |= QS_POSTMESSAGE;
+    for (const MSG& msg : queue->input)
+        now |= wake_bit(msg, true);
     if (!queue->sent.empty())
         now |= QS_SENDMESSAGE;
-    if (queue->posted_new)
-        fresh |= QS_POSTMESSAGE;
-    queue->posted_new = false;
+    const DWORD fresh = queue->fresh;
+    queue->fresh = 0;
     return ((fresh & flags) << 16) | (now & flags);
 }
 

@@ -17,12 +17,17 @@ struct MessageQueue {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<MSG> posted;
+    // Mouse and keyboard messages, served after the posted ones as Windows
+    // serves its input queue, so that what TranslateMessage posts for a key
+    // comes before the next key.
+    std::deque<MSG> input;
     std::deque<std::function<void()>> sent;
     bool quit = false;
     int quit_code = 0;
-    // Windows' "new posted message" wake bit: set by a post, cleared when the
-    // thread gets or peeks; MsgWaitForMultipleObjects waits for it.
-    bool posted_new = false;
+    // Windows' "new message" wake bits (QS_POSTMESSAGE, QS_KEY, QS_MOUSEMOVE,
+    // QS_MOUSEBUTTON): set by a post, cleared when the thread gets or peeks;
+    // MsgWaitForMultipleObjects waits for them.
+    DWORD fresh = 0;
     // Set while the owner waits on the process-wide wake-up (a wait with
     // handles), so posts also ring that.
     bool in_object_wait = false;

@@ -205,6 +205,59 @@ TEST(Messages, MsgWaitWithHandles)
     EXPECT_EQ(MsgWaitForMultipleObjects(1, &bogus, FALSE, 0, QS_POSTMESSAGE), WAIT_FAILED);
 }
 
+MSG input_message(UINT message, WPARAM wParam)
+{
+    MSG msg{};
+    msg.message = message;
+    msg.wParam = wParam;
+    return msg;
+}
+
+TEST(Messages, InputIsServedAfterPostedMessagesAndBeforeQuit)
+{
+    constexpr UINT key_down = 0x0100, mouse_move = 0x0200, button_down = 0x0201;
+    DWORD me = GetCurrentThreadId();
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    using helm::kernel::post_input_to_local_thread;
+    ASSERT_EQ(post_input_to_local_thread(me, input_message(key_down, 'A')), helm::kernel::LocalPost::delivered);
+    // Mouse moves waiting last are coalesced; one behind a press is kept.
+    post_input_to_local_thread(me, input_message(mouse_move, 0));
+    post_input_to_local_thread(me, input_message(mouse_move, 0));
+    post_input_to_local_thread(me, input_message(button_down, 1));
+    post_input_to_local_thread(me, input_message(mouse_move, 1));
+    PostQuitMessage(0);
+    ASSERT_TRUE(PostThreadMessage(me, kPing, 0, 0));  // posted after all of it, served first
+
+    EXPECT_EQ(GetQueueStatus(QS_ALLINPUT) & 0xFFFF, QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE);
+    std::vector<UINT> order;
+    while (GetMessage(&msg, nullptr, 0, 0))
+        order.push_back(msg.message);
+    EXPECT_EQ(order, (std::vector<UINT>{kPing, key_down, mouse_move, button_down, mouse_move}));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+}
+
+TEST(Messages, MsgWaitWakesForInputOnlyWhenAskedTo)
+{
+    DWORD me = GetCurrentThreadId();
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    helm::kernel::post_input_to_local_thread(me, input_message(0x0100, 'A'));
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_POSTMESSAGE), WAIT_TIMEOUT);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_MOUSE), WAIT_TIMEOUT);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_KEY), WAIT_OBJECT_0);
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>('A'));
+
+    std::thread typist([=] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        helm::kernel::post_input_to_local_thread(me, input_message(0x0201, 1));
+    });
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT), WAIT_OBJECT_0);
+    typist.join();
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
 TEST(Messages, SentWorkRunsBeforePostedMessages)
 {
     DWORD me = GetCurrentThreadId();

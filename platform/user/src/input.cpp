@@ -10,7 +10,9 @@
 
 #include "helm/kernel/clock.h"
 #include "helm/kernel/error.h"
+#include "helm/kernel/messages.h"
 #include "helm/kernel/threads.h"
+#include "helm/user/screen.h"
 #include "window_table.h"
 
 using namespace helm::user;
@@ -160,7 +162,7 @@ bool wants_double_clicks(HWND window)
     return w && (w->window_class->style & CS_DBLCLKS);
 }
 
-UINT press_or_double(UINT message, HWND target, POINT screen_point)
+UINT press_or_double(UINT message, HWND target, POINT screen_point, DWORD now)
 {
     UINT double_message = message == WM_LBUTTONDOWN   ? WM_LBUTTONDBLCLK
                           : message == WM_RBUTTONDOWN ? WM_RBUTTONDBLCLK
@@ -168,7 +170,6 @@ UINT press_or_double(UINT message, HWND target, POINT screen_point)
                                                       : 0;
     if (!double_message)
         return message;
-    const DWORD now = GetTickCount();
     std::lock_guard lock(g_press_mutex);
     const LastPress& last = g_last_press;
     if (last.message == message && last.window == WindowTable::value_of(target) &&
@@ -181,25 +182,71 @@ UINT press_or_double(UINT message, HWND target, POINT screen_point)
     return message;
 }
 
-bool post_mouse(UINT message, POINT screen_point)
+// Puts an input message on the input queue of the target window's thread.
+bool post_input(HWND target, UINT message, WPARAM wParam, LPARAM lParam, DWORD time)
+{
+    const DWORD owner = GetWindowThreadProcessId(target, nullptr);
+    if (!owner)
+        return false;
+    MSG msg{};
+    msg.hwnd = target;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = time;
+    switch (helm::kernel::post_input_to_local_thread(owner, msg)) {
+    case helm::kernel::LocalPost::delivered: return true;
+    case helm::kernel::LocalPost::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return false;
+    case helm::kernel::LocalPost::no_queue: break;
+    }
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+}
+
+DWORD time_of(const input::Origin& origin) { return origin.time ? origin.time : GetTickCount(); }
+
+// The window under a point, looked for first in the top-level window the
+// display saw the input in (other windows of ours may lie above it in our
+// order but below it on the screen).
+HWND window_under(POINT screen_point, const input::Origin& origin)
+{
+    if (origin.top_level && IsWindow(origin.top_level)) {
+        if (uint32_t h = hit({WindowTable::value_of(origin.top_level)}, screen_point, true))
+            return WindowTable::hwnd_of(h);
+    }
+    return WindowFromPoint(screen_point);
+}
+
+// The window under the mouse chooses the cursor, as Windows asks it with
+// WM_SETCURSOR; nothing is asked while a window has the capture.
+void ask_for_cursor(HWND window, UINT mouse_message)
+{
+    if (!GetCapture())
+        SendMessage(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, mouse_message));
+}
+
+bool post_mouse(UINT message, POINT screen_point, const input::Origin& origin)
 {
     HWND target = GetCapture();
     if (!target) {
-        target = WindowFromPoint(screen_point);
+        target = window_under(screen_point, origin);
         if (!target || !enabled_chain(target))
             return false;
     }
-    message = press_or_double(message, target, screen_point);
+    const DWORD time = time_of(origin);
+    message = press_or_double(message, target, screen_point, time);
+    ask_for_cursor(target, message);
     POINT client = screen_point;
     ScreenToClient(target, &client);
-    return PostMessage(target, message, mouse_flags(), MAKELPARAM(client.x, client.y)) != FALSE;
+    return post_input(target, message, mouse_flags(), MAKELPARAM(client.x, client.y), time);
 }
 
-// lParam of a key message: repeat count 1, the previous state in bit 30 and
-// the transition in bit 31, as Windows fills them.
-LPARAM key_lparam(bool down, bool was_down, bool alt)
+// lParam of a key message: repeat count 1, the scan code in bits 16-23, Alt
+// in bit 29, the previous state in bit 30 and the transition in bit 31, as
+// Windows fills them.
+LPARAM key_lparam(bool down, bool was_down, bool alt, BYTE scan_code)
 {
-    DWORD value = 1;
+    DWORD value = 1 | (static_cast<DWORD>(scan_code) << 16);
     if (alt)
         value |= 1u << 29;
     if (was_down)
@@ -219,6 +266,8 @@ HWND SetCapture(HWND window)
     }
     uint32_t previous = g_capture.exchange(WindowTable::value_of(window));
     HWND old = previous ? WindowTable::hwnd_of(previous) : nullptr;
+    if (old != window)
+        screen()->capture_changed(window);
     if (old && old != window && IsWindow(old))
         SendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(window));
     return old;
@@ -228,6 +277,8 @@ BOOL ReleaseCapture()
 {
     uint32_t previous = g_capture.exchange(0);
     HWND old = previous ? WindowTable::hwnd_of(previous) : nullptr;
+    if (old)
+        screen()->capture_changed(nullptr);
     if (old && IsWindow(old))
         SendMessage(old, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
@@ -238,7 +289,8 @@ HWND GetCapture()
     uint32_t h = g_capture.load();
     if (h && !IsWindow(WindowTable::hwnd_of(h))) {
         // Its window went away: the capture goes with it.
-        g_capture.compare_exchange_strong(h, 0);
+        if (g_capture.compare_exchange_strong(h, 0))
+            screen()->capture_changed(nullptr);
         return nullptr;
     }
     return h ? WindowTable::hwnd_of(h) : nullptr;
@@ -337,7 +389,7 @@ void note_input_message(const MSG& msg)
 
 namespace input {
 
-bool mouse_button(POINT screen_point, Button button, bool down)
+bool mouse_button(POINT screen_point, Button button, bool down, Origin origin)
 {
     static constexpr struct {
         Button button;
@@ -352,12 +404,22 @@ bool mouse_button(POINT screen_point, Button button, bool down)
         if (row.button != button)
             continue;
         set_async(row.key, down);
-        return post_mouse(down ? row.down : row.up, screen_point);
+        return post_mouse(down ? row.down : row.up, screen_point, origin);
     }
     return false;
 }
 
-bool mouse_move(POINT screen_point) { return post_mouse(WM_MOUSEMOVE, screen_point); }
+bool mouse_move(POINT screen_point, Origin origin) { return post_mouse(WM_MOUSEMOVE, screen_point, origin); }
+
+bool mouse_wheel(POINT screen_point, int delta, Origin origin)
+{
+    HWND target = keyboard_target();
+    if (!target)
+        return false;
+    const auto turn = static_cast<WORD>(static_cast<short>(std::clamp(delta, -32768, 32767)));
+    return post_input(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(mouse_flags()), turn),
+                      MAKELPARAM(screen_point.x, screen_point.y), time_of(origin));
+}
 
 HWND keyboard_target()
 {
@@ -387,7 +449,7 @@ HWND keyboard_target()
     return nullptr;
 }
 
-bool key(BYTE virtual_key, bool down)
+bool key(BYTE virtual_key, bool down, BYTE scan_code, Origin origin)
 {
     const bool was_down = async_down(virtual_key);
     set_async(virtual_key, down);
@@ -397,7 +459,7 @@ bool key(BYTE virtual_key, bool down)
     const bool alt = async_down(VK_MENU);
     const bool system = (alt && !async_down(VK_CONTROL)) || virtual_key == VK_F10 || virtual_key == VK_MENU;
     UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    return PostMessage(target, message, virtual_key, key_lparam(down, was_down, alt)) != FALSE;
+    return post_input(target, message, virtual_key, key_lparam(down, was_down, alt, scan_code), time_of(origin));
 }
 
 bool character(char c)
@@ -405,7 +467,7 @@ bool character(char c)
     HWND target = keyboard_target();
     if (!target)
         return false;
-    return PostMessage(target, WM_CHAR, static_cast<BYTE>(c), 1) != FALSE;
+    return post_input(target, WM_CHAR, static_cast<BYTE>(c), 1, GetTickCount());
 }
 
 }  // namespace input

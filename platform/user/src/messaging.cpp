@@ -10,6 +10,10 @@
 #include "helm/kernel/objects.h"
 #include "helm/kernel/sync.h"
 #include "helm/kernel/threads.h"
+#include "helm/user/dialogs.h"
+#include "helm/user/input.h"
+#include "helm/user/menus.h"
+#include "helm/user/screen.h"
 #include "paint_internal.h"
 #include "placement.h"
 #include "window_table.h"
@@ -270,28 +274,21 @@ namespace {
 
 thread_local bool t_shift_down = false;
 
-// The character a key gives without a keyboard layout beyond US English.
-char character_of(WPARAM key, bool shift)
+bool key_held(int key) { return GetKeyState(key) < 0; }
+
+// The character a key message makes: Ctrl with a letter gives its control
+// character, anything else what the keyboard layout gives.
+char character_of(const MSG& msg)
 {
-    if (key >= 'A' && key <= 'Z')
-        return static_cast<char>(shift ? key : key - 'A' + 'a');
-    if (key >= '0' && key <= '9' && !shift)
-        return static_cast<char>(key);
-    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD0 + 9)
-        return static_cast<char>('0' + (key - VK_NUMPAD0));
-    static constexpr struct {
-        WPARAM key;
-        char plain;
-    } table[] = {
-        {VK_SPACE, ' '},    {VK_RETURN, '\r'},      {VK_BACK, '\b'},     {VK_TAB, '\t'},
-        {VK_ESCAPE, 0x1B},  {VK_DECIMAL, '.'},      {VK_OEM_PERIOD, '.'}, {VK_SUBTRACT, '-'},
-        {VK_OEM_MINUS, '-'}, {VK_ADD, '+'},         {VK_OEM_PLUS, '='},  {VK_OEM_COMMA, ','},
-        {VK_MULTIPLY, '*'}, {VK_DIVIDE, '/'},
-    };
-    for (const auto& row : table)
-        if (row.key == key)
-            return row.plain;
-    return 0;
+    const auto key = static_cast<BYTE>(msg.wParam & 0xFF);
+    const bool ctrl = key_held(VK_CONTROL), alt = key_held(VK_MENU);
+    if (ctrl && !alt)
+        return key >= 'A' && key <= 'Z' ? static_cast<char>(key - '@') : 0;
+    KeyModifiers modifiers;
+    modifiers.shift = t_shift_down;
+    modifiers.caps_lock = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    modifiers.alt_gr = ctrl && alt;
+    return screen()->key_character(key, static_cast<BYTE>((msg.lParam >> 16) & 0xFF), modifiers);
 }
 
 }  // namespace
@@ -308,7 +305,7 @@ BOOL TranslateMessage(const MSG* msg)
     }
     if (!down)
         return FALSE;
-    char c = character_of(msg->wParam, t_shift_down);
+    char c = character_of(*msg);
     if (!c)
         return TRUE;
     MSG out = *msg;
@@ -344,8 +341,63 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
             top_level = w->parent == 0;
         }
-        if (top_level)
+        if (top_level) {
             publish_top_level_windows();
+            screen()->window_title_changed(window);
+        }
+        return TRUE;
+    }
+    case WM_SETICON:
+    case WM_GETICON: {
+        HICON previous;
+        {
+            std::lock_guard lock(t.mutex);
+            Window* w = t.get(window);
+            if (!w)
+                return 0;
+            HICON& slot = w->icons[wParam == ICON_BIG ? ICON_BIG : ICON_SMALL];
+            previous = slot;
+            if (message == WM_SETICON)
+                slot = reinterpret_cast<HICON>(lParam);
+        }
+        if (message == WM_SETICON && previous != reinterpret_cast<HICON>(lParam))
+            screen()->window_icon_changed(window);
+        return reinterpret_cast<LRESULT>(previous);
+    }
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_CLOSE: SendMessage(window, WM_CLOSE, 0, 0); break;
+        case SC_MINIMIZE: ShowWindow(window, SW_MINIMIZE); break;
+        case SC_MAXIMIZE: ShowWindow(window, SW_MAXIMIZE); break;
+        case SC_RESTORE: ShowWindow(window, SW_RESTORE); break;
+        default: break;
+        }
+        return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 closes the top-level window.
+        if (wParam == VK_F4 && (lParam & (1 << 29)))
+            SendMessage(GetAncestor(window, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_MOUSEWHEEL:
+        // A child that does not scroll hands the wheel to its parent.
+        if (GetWindowLong(window, GWL_STYLE) & WS_CHILD)
+            return SendMessage(GetParent(window), WM_MOUSEWHEEL, wParam, lParam);
+        return 0;
+    case WM_SETCURSOR: {
+        // The parents are asked first; then the window under the mouse shows
+        // its class cursor (the arrow when its class has none).
+        HWND parent = (GetWindowLong(window, GWL_STYLE) & WS_CHILD) ? GetParent(window) : nullptr;
+        if (parent && SendMessage(parent, WM_SETCURSOR, wParam, lParam))
+            return TRUE;
+        if (reinterpret_cast<HWND>(wParam) != window || LOWORD(lParam) != HTCLIENT)
+            return FALSE;
+        HCURSOR cursor;
+        {
+            std::lock_guard lock(t.mutex);
+            Window* w = t.get(window);
+            cursor = w ? w->window_class->cursor : nullptr;
+        }
+        SetCursor(cursor ? cursor : LoadCursor(nullptr, IDC_ARROW));
         return TRUE;
     }
     case WM_GETTEXT: {

@@ -60,6 +60,7 @@ struct Window {
     bool erase = false;
     RECT update{};        // client coordinates
     std::vector<Timer> timers;
+    HICON icons[2]{};     // WM_SETICON's, by ICON_SMALL and ICON_BIG
 };
 
 class WindowTable {

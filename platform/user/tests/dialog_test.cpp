@@ -339,6 +339,28 @@ TEST_F(DialogTest, TabAndShiftTabFollowTheTabStopsAndWrap)
     EXPECT_EQ(GetNextDlgTabItem(d, nullptr, TRUE), GetDlgItem(d, IDCANCEL));
 }
 
+TEST_F(DialogTest, CharactersOfKeysComeBeforeTheKeysQueuedBehindThem)
+{
+    // An operator types "42" and Enter faster than the loop runs: the
+    // characters TranslateMessage makes must reach the edit before Enter
+    // makes the dialog read it.
+    HWND d = create(navigation_template());
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(GetFocus(), GetDlgItem(d, id_first));
+    std::string read_at_ok;
+    handler() = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
+            read_at_ok = text_of(GetDlgItem(dialog, id_first));
+        return message == WM_INITDIALOG;
+    };
+    for (BYTE key : {BYTE('4'), BYTE('2'), BYTE(VK_RETURN)}) {
+        helm::user::input::key(key, true);
+        helm::user::input::key(key, false);
+    }
+    drive::pump_until_idle();
+    EXPECT_EQ(read_at_ok, "42");
+}
+
 TEST_F(DialogTest, ArrowsMoveWithinTheGroupAndPickTheRadioButton)
 {
     HWND d = create(navigation_template());

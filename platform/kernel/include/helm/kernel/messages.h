@@ -59,6 +59,11 @@ void set_remote_delivery(RemoteDelivery* delivery);
 // when a remote post arrives).
 enum class LocalPost { delivered, no_queue, full };
 LocalPost post_to_local_thread(DWORD threadId, const MSG& msg);
+// Puts a mouse or keyboard message at the end of a local thread's input,
+// which its message functions serve after the posted messages and before
+// the quit request, as Windows serves its input queue. A mouse move
+// replaces one still waiting last for the same window and buttons.
+LocalPost post_input_to_local_thread(DWORD threadId, const MSG& msg);
 
 // Runs `work` on the given local thread the next time it gets, peeks or
 // waits for messages, before any posted message, as Windows does with sent
