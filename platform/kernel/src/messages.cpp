@@ -99,24 +99,28 @@ DWORD wake_bit(const MSG& msg, bool input)
     return msg.message == mouse_move ? QS_MOUSEMOVE : QS_MOUSEBUTTON;
 }
 
-Push push(const std::shared_ptr<MessageQueue>& queue, const MSG& msg, bool input)
+Push push(const std::shared_ptr<MessageQueue>& queue, const MSG& msg, bool input, bool routed = false)
 {
     bool ring_wake;
     {
         std::lock_guard lock(queue->mutex);
         if (queue->retired)
             return Push::no_queue;
-        std::deque<MSG>& messages = input ? queue->input : queue->posted;
+        const size_t waiting = input ? queue->input.size() : queue->posted.size();
+        MessageQueue::Input* last_input = input && waiting > 0 ? &queue->input.back() : nullptr;
         // A mouse move replaces one still waiting at the end of the input,
         // as Windows coalesces them: a busy thread sees where the mouse is,
         // not every place it passed.
-        if (input && msg.message == mouse_move && !messages.empty() && messages.back().message == mouse_move &&
-            messages.back().hwnd == msg.hwnd && messages.back().wParam == msg.wParam) {
-            messages.back() = msg;
+        if (last_input && msg.message == mouse_move && !last_input->routed &&
+            last_input->msg.message == mouse_move && last_input->msg.hwnd == msg.hwnd &&
+            last_input->msg.wParam == msg.wParam) {
+            last_input->msg = msg;
+        } else if (waiting >= HELM_QUEUE_LIMIT) {
+            return Push::full;
+        } else if (input) {
+            queue->input.push_back({msg, queue->next_input_serial++, routed});
         } else {
-            if (messages.size() >= HELM_QUEUE_LIMIT)
-                return Push::full;
-            messages.push_back(msg);
+            queue->posted.push_back(msg);
         }
         queue->fresh |= wake_bit(msg, input);
         ring_wake = queue->in_object_wait;
@@ -159,39 +163,76 @@ void run_sent(MessageQueue& queue)
     }
 }
 
-// Takes the first message of `messages` that passes the filter.
-bool take_from(std::deque<MSG>& messages, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
+std::atomic<InputRouter*> g_router{nullptr};
+
+// Takes the first posted message that passes the filter, under the lock.
+bool take_posted_locked(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
 {
-    for (auto it = messages.begin(); it != messages.end(); ++it) {
+    for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
         if (matches(*it, window, first, last)) {
             *msg = *it;
             if (remove)
-                messages.erase(it);
+                queue.posted.erase(it);
+            queue.last_message_time = msg->time;
             return true;
         }
     }
     return false;
 }
 
-// Looks for a message under the queue's lock: posted ones first, then
-// input, then the quit request. Returns true with *msg filled.
-bool take_locked(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
+// Takes the first input that passes the filter. Each input is routed (by
+// the window layer, without the lock held) when the thread first comes to
+// it, so it goes where the focus and the windows are after everything
+// before it was handled.
+bool take_input(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
 {
-    if (take_from(queue.posted, msg, window, first, last, remove) ||
-        take_from(queue.input, msg, window, first, last, remove)) {
+    InputRouter* router = g_router.load(std::memory_order_acquire);
+    for (size_t i = 0;; ++i) {
+        MessageQueue::Input entry;
+        {
+            std::lock_guard lock(queue.mutex);
+            if (i >= queue.input.size())
+                return false;
+            entry = queue.input[i];
+        }
+        bool keep = true;
+        if (!entry.routed && router)
+            keep = router->route(&entry.msg);
+        std::lock_guard lock(queue.mutex);
+        auto it = std::find_if(queue.input.begin(), queue.input.end(),
+                               [&](const MessageQueue::Input& e) { return e.serial == entry.serial; });
+        if (it == queue.input.end() || !keep) {
+            // Dropped meanwhile (its window went away) or by the router.
+            if (it != queue.input.end())
+                queue.input.erase(it);
+            i = static_cast<size_t>(-1);
+            continue;
+        }
+        it->msg = entry.msg;
+        it->routed = true;
+        i = static_cast<size_t>(it - queue.input.begin());
+        if (!matches(entry.msg, window, first, last))
+            continue;
+        *msg = entry.msg;
+        if (remove)
+            queue.input.erase(it);
         queue.last_message_time = msg->time;
         return true;
     }
-    if (queue.quit) {
-        *msg = MSG{};
-        msg->message = WM_QUIT;
-        msg->wParam = static_cast<WPARAM>(queue.quit_code);
-        msg->time = GetTickCount();
-        if (remove)
-            queue.quit = false;
-        return true;
-    }
-    return false;
+}
+
+// The quit request, once nothing else is waiting, under the lock.
+bool take_quit_locked(MessageQueue& queue, LPMSG msg, bool remove)
+{
+    if (!queue.quit)
+        return false;
+    *msg = MSG{};
+    msg->message = WM_QUIT;
+    msg->wParam = static_cast<WPARAM>(queue.quit_code);
+    msg->time = GetTickCount();
+    if (remove)
+        queue.quit = false;
+    return true;
 }
 
 }  // namespace
@@ -247,10 +288,10 @@ LocalPost post_to_local_thread(DWORD threadId, const MSG& msg)
     return queue ? push(queue, msg, false) : LocalPost::no_queue;
 }
 
-LocalPost post_input_to_local_thread(DWORD threadId, const MSG& msg)
+LocalPost post_input_to_local_thread(DWORD threadId, const MSG& msg, bool routed)
 {
     auto queue = find_queue(threadId);
-    return queue ? push(queue, msg, true) : LocalPost::no_queue;
+    return queue ? push(queue, msg, true, routed) : LocalPost::no_queue;
 }
 
 bool queue_sent_work(DWORD threadId, std::function<void()> work)
@@ -276,6 +317,8 @@ void ensure_current_queue() { current_queue(); }
 
 void set_generated_messages(GeneratedMessages* source) { g_generated.store(source, std::memory_order_release); }
 
+void set_input_router(InputRouter* router) { g_router.store(router, std::memory_order_release); }
+
 void wake_thread(DWORD threadId)
 {
     auto queue = find_queue(threadId);
@@ -298,9 +341,8 @@ void discard_window_messages(DWORD threadId, HWND window)
     if (!queue || !window)
         return;
     std::lock_guard lock(queue->mutex);
-    auto its_own = [&](const MSG& msg) { return msg.hwnd == window; };
-    std::erase_if(queue->posted, its_own);
-    std::erase_if(queue->input, its_own);
+    std::erase_if(queue->posted, [&](const MSG& msg) { return msg.hwnd == window; });
+    std::erase_if(queue->input, [&](const MessageQueue::Input& input) { return input.msg.hwnd == window; });
 }
 
 }  // namespace helm::kernel
@@ -352,8 +394,15 @@ BOOL GetMessage(LPMSG msg, HWND window, UINT first, UINT last)
             std::lock_guard lock(queue->mutex);
             queue->fresh = 0;
             queue->generated_new = false;
-            if (take_locked(*queue, msg, window, first, last, true))
+            if (take_posted_locked(*queue, msg, window, first, last, true))
                 return msg->message == WM_QUIT ? FALSE : TRUE;
+        }
+        if (take_input(*queue, msg, window, first, last, true))
+            return TRUE;
+        {
+            std::lock_guard lock(queue->mutex);
+            if (take_quit_locked(*queue, msg, true))
+                return FALSE;
         }
         GeneratedMessages* source = generated();
         uint64_t due = UINT64_MAX;
@@ -385,7 +434,14 @@ BOOL PeekMessage(LPMSG msg, HWND window, UINT first, UINT last, UINT removeFlags
         std::lock_guard lock(queue->mutex);
         queue->fresh = 0;
         queue->generated_new = false;
-        if (take_locked(*queue, msg, window, first, last, remove))
+        if (take_posted_locked(*queue, msg, window, first, last, remove))
+            return TRUE;
+    }
+    if (take_input(*queue, msg, window, first, last, remove))
+        return TRUE;
+    {
+        std::lock_guard lock(queue->mutex);
+        if (take_quit_locked(*queue, msg, remove))
             return TRUE;
     }
     GeneratedMessages* source = generated();
@@ -479,8 +535,8 @@ DWORD GetQueueStatus(UINT flags)
     std::lock_guard lock(queue->mutex);
     if (!queue->posted.empty() || queue->quit)
         now |= QS_POSTMESSAGE;
-    for (const MSG& msg : queue->input)
-        now |= wake_bit(msg, true);
+    for (const auto& input : queue->input)
+        now |= wake_bit(input.msg, true);
     if (!queue->sent.empty())
         now |= QS_SENDMESSAGE;
     const DWORD fresh = queue->fresh;

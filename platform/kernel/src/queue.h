@@ -17,10 +17,17 @@ struct MessageQueue {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<MSG> posted;
-    // Mouse and keyboard messages, served after the posted ones as Windows
-    // serves its input queue, so that what TranslateMessage posts for a key
-    // comes before the next key.
-    std::deque<MSG> input;
+    // Mouse and keyboard input, served after the posted messages as Windows
+    // serves its input queue (so that what TranslateMessage posts for a key
+    // comes before the next key), and routed (given its window) only when
+    // the thread comes to it.
+    struct Input {
+        MSG msg;
+        uint64_t serial;
+        bool routed;
+    };
+    std::deque<Input> input;
+    uint64_t next_input_serial = 0;
     std::deque<std::function<void()>> sent;
     bool quit = false;
     int quit_code = 0;

@@ -237,6 +237,49 @@ TEST(Messages, InputIsServedAfterPostedMessagesAndBeforeQuit)
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
 }
 
+// Routes input as a window layer would, recording when it is asked.
+struct RecordingRouter final : helm::kernel::InputRouter {
+    bool route(MSG* msg) override
+    {
+        routed.push_back(static_cast<int>(msg->wParam));
+        msg->lParam = 100 + static_cast<LPARAM>(routed.size());
+        return msg->wParam != 0;  // 0 has nowhere to go
+    }
+    std::vector<int> routed;
+};
+
+TEST(Messages, InputIsRoutedOnlyWhenTheThreadComesToIt)
+{
+    DWORD me = GetCurrentThreadId();
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    RecordingRouter router;
+    helm::kernel::set_input_router(&router);
+    using helm::kernel::post_input_to_local_thread;
+    for (WPARAM key : {1, 0, 2})
+        post_input_to_local_thread(me, input_message(0x0100, key));
+    MSG routed_elsewhere = input_message(0x0100, 3);
+    routed_elsewhere.lParam = 7;
+    post_input_to_local_thread(me, routed_elsewhere, true);
+
+    // A peek routes the first input once; taking it does not route again.
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(router.routed, (std::vector<int>{1}));
+    ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.lParam, 101);
+    EXPECT_EQ(router.routed, (std::vector<int>{1}));
+    // Input the router drops is never seen; input routed already is not
+    // routed again.
+    ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.wParam, 2u);
+    ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_EQ(msg.lParam, 7);
+    EXPECT_EQ(router.routed, (std::vector<int>{1, 0, 2}));
+    EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    helm::kernel::set_input_router(nullptr);
+}
+
 TEST(Messages, MsgWaitWakesForInputOnlyWhenAskedTo)
 {
     DWORD me = GetCurrentThreadId();

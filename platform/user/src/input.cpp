@@ -182,19 +182,30 @@ UINT press_or_double(UINT message, HWND target, POINT screen_point, DWORD now)
     return message;
 }
 
-// Puts an input message on the input queue of the target window's thread.
-bool post_input(HWND target, UINT message, WPARAM wParam, LPARAM lParam, DWORD time)
+// Where the mouse was last handed in: the point of every input message.
+std::atomic<uint64_t> g_cursor_point{0};
+
+POINT cursor_point()
 {
-    const DWORD owner = GetWindowThreadProcessId(target, nullptr);
-    if (!owner)
+    const uint64_t packed = g_cursor_point.load();
+    return {static_cast<LONG>(static_cast<int32_t>(packed >> 32)), static_cast<LONG>(static_cast<int32_t>(packed))};
+}
+
+// Hands input in: on the input of the thread of `window` (the window it
+// will most likely reach), to be routed when that thread comes to it.
+bool hand_in(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD time, POINT point)
+{
+    const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+    if (!thread)
         return false;
     MSG msg{};
-    msg.hwnd = target;
+    msg.hwnd = window;
     msg.message = message;
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = time;
-    switch (helm::kernel::post_input_to_local_thread(owner, msg)) {
+    msg.pt = point;
+    switch (helm::kernel::post_input_to_local_thread(thread, msg)) {
     case helm::kernel::LocalPost::delivered: return true;
     case helm::kernel::LocalPost::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return false;
     case helm::kernel::LocalPost::no_queue: break;
@@ -206,15 +217,25 @@ bool post_input(HWND target, UINT message, WPARAM wParam, LPARAM lParam, DWORD t
 DWORD time_of(const input::Origin& origin) { return origin.time ? origin.time : GetTickCount(); }
 
 // The window under a point, looked for first in the top-level window the
-// display saw the input in (other windows of ours may lie above it in our
-// order but below it on the screen).
-HWND window_under(POINT screen_point, const input::Origin& origin)
+// input was seen in (other windows of ours may lie above it in our order
+// but below it on the screen).
+HWND window_under(POINT screen_point, HWND top_level)
 {
-    if (origin.top_level && IsWindow(origin.top_level)) {
-        if (uint32_t h = hit({WindowTable::value_of(origin.top_level)}, screen_point, true))
+    if (top_level && IsWindow(top_level)) {
+        if (uint32_t h = hit({WindowTable::value_of(top_level)}, screen_point, true))
             return WindowTable::hwnd_of(h);
     }
     return WindowFromPoint(screen_point);
+}
+
+// Where mouse input goes now: the capture, else an enabled window under
+// the point.
+HWND mouse_target(POINT screen_point, HWND top_level)
+{
+    if (HWND capture = GetCapture())
+        return capture;
+    HWND target = window_under(screen_point, top_level);
+    return target && enabled_chain(target) ? target : nullptr;
 }
 
 // The window under the mouse chooses the cursor, as Windows asks it with
@@ -225,21 +246,53 @@ void ask_for_cursor(HWND window, UINT mouse_message)
         SendMessage(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, mouse_message));
 }
 
-bool post_mouse(UINT message, POINT screen_point, const input::Origin& origin)
-{
-    HWND target = GetCapture();
-    if (!target) {
-        target = window_under(screen_point, origin);
-        if (!target || !enabled_chain(target))
+bool is_mouse_button_or_move(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK; }
+
+// Input becomes its message when the thread comes to it, as on Windows:
+// mouse input goes to the capture or the window under the point as they are
+// then (which makes double clicks and asks for the cursor), keys, characters
+// and the wheel to the thread's focus (or its active window).
+class InputRouting final : public helm::kernel::InputRouter {
+public:
+    bool route(MSG* msg) override
+    {
+        HWND target;
+        if (is_mouse_button_or_move(msg->message)) {
+            HWND seen_in = msg->hwnd && IsWindow(msg->hwnd) ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
+            target = mouse_target(msg->pt, seen_in);
+            if (!target)
+                return false;
+            msg->message = press_or_double(msg->message, target, msg->pt, msg->time);
+            POINT client = msg->pt;
+            ScreenToClient(target, &client);
+            msg->lParam = MAKELPARAM(client.x, client.y);
+        } else {
+            target = GetFocus();
+            if (!target)
+                target = GetActiveWindow();
+            if (!target)
+                return false;
+            if (msg->message == WM_MOUSEWHEEL)
+                msg->lParam = MAKELPARAM(msg->pt.x, msg->pt.y);
+        }
+        msg->hwnd = target;
+        const DWORD owner = GetWindowThreadProcessId(target, nullptr);
+        if (owner != GetCurrentThreadId()) {
+            // The capture or the window under the mouse is another thread's:
+            // the message goes on to that thread, routed.
+            helm::kernel::post_input_to_local_thread(owner, *msg, true);
             return false;
+        }
+        if (is_mouse_button_or_move(msg->message))
+            ask_for_cursor(target, msg->message);
+        return true;
     }
-    const DWORD time = time_of(origin);
-    message = press_or_double(message, target, screen_point, time);
-    ask_for_cursor(target, message);
-    POINT client = screen_point;
-    ScreenToClient(target, &client);
-    return post_input(target, message, mouse_flags(), MAKELPARAM(client.x, client.y), time);
-}
+};
+
+const bool g_router_installed = [] {
+    helm::kernel::set_input_router(new InputRouting);  // lives as long as the process
+    return true;
+}();
 
 // lParam of a key message: repeat count 1, the scan code in bits 16-23, Alt
 // in bit 29, the previous state in bit 30 and the transition in bit 31, as
@@ -254,6 +307,19 @@ LPARAM key_lparam(bool down, bool was_down, bool alt, BYTE scan_code)
     if (!down)
         value |= 1u << 31;
     return static_cast<LPARAM>(value);
+}
+
+// Mouse input handed in: on the input of the thread whose window will most
+// likely take it. False when nothing takes it now.
+bool mouse_move_or_button(UINT message, POINT screen_point, const input::Origin& origin)
+{
+    g_cursor_point = (static_cast<uint64_t>(static_cast<uint32_t>(screen_point.x)) << 32) |
+                     static_cast<uint32_t>(screen_point.y);
+    HWND likely = mouse_target(screen_point, origin.top_level);
+    if (!likely)
+        return false;
+    return hand_in(origin.top_level ? origin.top_level : likely, message, mouse_flags(), 0, time_of(origin),
+                   screen_point);
 }
 
 }  // namespace
@@ -404,21 +470,18 @@ bool mouse_button(POINT screen_point, Button button, bool down, Origin origin)
         if (row.button != button)
             continue;
         set_async(row.key, down);
-        return post_mouse(down ? row.down : row.up, screen_point, origin);
+        return mouse_move_or_button(down ? row.down : row.up, screen_point, origin);
     }
     return false;
 }
 
-bool mouse_move(POINT screen_point, Origin origin) { return post_mouse(WM_MOUSEMOVE, screen_point, origin); }
+bool mouse_move(POINT screen_point, Origin origin) { return mouse_move_or_button(WM_MOUSEMOVE, screen_point, origin); }
 
 bool mouse_wheel(POINT screen_point, int delta, Origin origin)
 {
-    HWND target = keyboard_target();
-    if (!target)
-        return false;
     const auto turn = static_cast<WORD>(static_cast<short>(std::clamp(delta, -32768, 32767)));
-    return post_input(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(mouse_flags()), turn),
-                      MAKELPARAM(screen_point.x, screen_point.y), time_of(origin));
+    return hand_in(origin.top_level ? origin.top_level : keyboard_target(), WM_MOUSEWHEEL,
+                   MAKEWPARAM(static_cast<WORD>(mouse_flags()), turn), 0, time_of(origin), screen_point);
 }
 
 HWND keyboard_target()
@@ -453,21 +516,16 @@ bool key(BYTE virtual_key, bool down, BYTE scan_code, Origin origin)
 {
     const bool was_down = async_down(virtual_key);
     set_async(virtual_key, down);
-    HWND target = keyboard_target();
-    if (!target)
-        return false;
     const bool alt = async_down(VK_MENU);
     const bool system = (alt && !async_down(VK_CONTROL)) || virtual_key == VK_F10 || virtual_key == VK_MENU;
     UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    return post_input(target, message, virtual_key, key_lparam(down, was_down, alt, scan_code), time_of(origin));
+    return hand_in(origin.top_level ? origin.top_level : keyboard_target(), message, virtual_key,
+                   key_lparam(down, was_down, alt, scan_code), time_of(origin), cursor_point());
 }
 
 bool character(char c)
 {
-    HWND target = keyboard_target();
-    if (!target)
-        return false;
-    return post_input(target, WM_CHAR, static_cast<BYTE>(c), 1, GetTickCount());
+    return hand_in(keyboard_target(), WM_CHAR, static_cast<BYTE>(c), 1, GetTickCount(), cursor_point());
 }
 
 }  // namespace input

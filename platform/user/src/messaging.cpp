@@ -288,7 +288,7 @@ char character_of(const MSG& msg)
     modifiers.shift = t_shift_down;
     modifiers.caps_lock = (GetKeyState(VK_CAPITAL) & 1) != 0;
     modifiers.alt_gr = ctrl && alt;
-    return screen()->key_character(key, static_cast<BYTE>((msg.lParam >> 16) & 0xFF), modifiers);
+    return screen()->key_character(key, static_cast<BYTE>((msg.lParam >> 16) & 0xFF), msg.time, modifiers);
 }
 
 }  // namespace

@@ -32,8 +32,10 @@ std::shared_ptr<Screen> open_live_screen()
     if (!library)
         return nullptr;
     auto open = reinterpret_cast<OpenLiveScreen>(dlsym(library, open_live_screen_symbol));
-    Screen* made = open ? open() : nullptr;
-    return std::shared_ptr<Screen>(made);
+    std::shared_ptr<Screen> made;
+    if (open)
+        open(&made);
+    return made;
 }
 
 std::shared_ptr<Screen> choose_screen()
@@ -75,7 +77,7 @@ void set_screen(std::shared_ptr<Screen> replacement)
 }
 
 // The US English layout, as a keyboard without a layout of its own types.
-char Screen::key_character(BYTE key, BYTE, KeyModifiers modifiers) const
+char Screen::key_character(BYTE key, BYTE, DWORD, KeyModifiers modifiers) const
 {
     const bool shift = modifiers.shift;
     if (key >= 'A' && key <= 'Z')

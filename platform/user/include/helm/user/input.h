@@ -104,6 +104,12 @@ typedef MINMAXINFO* PMINMAXINFO;
 BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement);
 BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement);
 
+namespace helm::user {
+// The sizes a window takes when maximised and may be given while sized, as
+// its procedure answers WM_GETMINMAXINFO (asked now, on the calling thread).
+MINMAXINFO min_max_info(HWND window);
+}  // namespace helm::user
+
 namespace helm::user::input {
 
 enum class Button { left, right, middle };

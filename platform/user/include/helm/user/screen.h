@@ -67,10 +67,11 @@ public:
     virtual void surface_replaced(HWND /*top_level*/, const std::shared_ptr<gdi::Surface>&) {}
     virtual void window_painted(HWND /*top_level*/, const RECT& /*area*/) {}
 
-    // The character a key gives on the keyboard layout in use (Windows-1252;
-    // 0 for none), for TranslateMessage. `scan_code` is the one the key's
-    // message carries. The default is the US English layout.
-    virtual char key_character(BYTE virtual_key, BYTE scan_code, KeyModifiers modifiers) const;
+    // The character a key gives on the keyboard layout in use when it was
+    // pressed (Windows-1252; 0 for none), for TranslateMessage. `scan_code`
+    // and `time` are those of the key's message. The default is the US
+    // English layout.
+    virtual char key_character(BYTE virtual_key, BYTE scan_code, DWORD time, KeyModifiers modifiers) const;
 
     // The desktop's clipboard, joined to the process's. Told what the process
     // put on its clipboard, when the clipboard is closed after a change.
@@ -103,9 +104,9 @@ std::shared_ptr<Screen> screen();
 void set_screen(std::shared_ptr<Screen> replacement);
 
 // The entry a live display library exports to be chosen by screen():
-//   extern "C" helm::user::Screen* helm_open_live_screen();
-// returning a new screen (owned by the caller) or null.
-using OpenLiveScreen = Screen* (*)();
+//   extern "C" void helm_open_live_screen(std::shared_ptr<helm::user::Screen>*);
+// which leaves the screen there, or null when the display cannot be reached.
+using OpenLiveScreen = void (*)(std::shared_ptr<Screen>*);
 inline constexpr const char* open_live_screen_symbol = "helm_open_live_screen";
 
 }  // namespace helm::user
