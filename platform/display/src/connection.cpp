@@ -49,16 +49,7 @@ Connection::Connection(Display* display) : m_display(display)
 
 Connection::~Connection()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    const uint64_t one = 1;
-    if (m_wake >= 0 && write(m_wake, &one, sizeof one) < 0) {
-        // The thread sees m_stopping at its next wake-up anyway.
-    }
-    if (m_thread.joinable())
-        m_thread.join();
+    stop();
     // A connection that died is left as it is: Xlib must not touch it again.
     if (m_alive)
         XCloseDisplay(m_display);
@@ -72,6 +63,20 @@ Connection::~Connection()
 void Connection::io_error_exit(Display*, void* connection)
 {
     static_cast<Connection*>(connection)->m_alive = false;
+}
+
+void Connection::stop()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    const uint64_t one = 1;
+    if (m_wake >= 0 && write(m_wake, &one, sizeof one) < 0) {
+        // The thread sees m_stopping at its next wake-up anyway.
+    }
+    if (m_thread.joinable() && !on_display_thread())
+        m_thread.join();
 }
 
 void Connection::start(EventSink sink)

@@ -31,6 +31,9 @@ public:
 
     using EventSink = std::function<void(XEvent&)>;
     void start(EventSink sink);
+    // Ends the display thread (commands left are dropped); the sink is not
+    // called any more.
+    void stop();
 
     // Runs `command` on the display thread, in the order given.
     void post(std::function<void()> command);

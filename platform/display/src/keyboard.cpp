@@ -25,7 +25,8 @@ struct KeysymKey {
 // so they come from the keysym the modifiers give.
 constexpr KeysymKey named_keys[] = {
     {XK_BackSpace, VK_BACK},      {XK_Tab, VK_TAB},           {XK_ISO_Left_Tab, VK_TAB},
-    {XK_Return, VK_RETURN},       {XK_Escape, VK_ESCAPE},     {XK_space, VK_SPACE},
+    {XK_Return, VK_RETURN},       {XK_Linefeed, VK_RETURN},   {XK_Escape, VK_ESCAPE},
+    {XK_space, VK_SPACE},
     {XK_Pause, vk_pause},         {XK_Print, vk_snapshot},    {XK_Insert, VK_INSERT},
     {XK_Delete, VK_DELETE},       {XK_Home, VK_HOME},         {XK_End, VK_END},
     {XK_Prior, VK_PRIOR},         {XK_Next, VK_NEXT},         {XK_Left, VK_LEFT},
@@ -102,6 +103,7 @@ char character_of(KeySym keysym)
             char32_t c;
         } others[] = {
             {XK_BackSpace, '\b'}, {XK_Tab, '\t'},        {XK_ISO_Left_Tab, '\t'}, {XK_Return, '\r'},
+            {XK_Linefeed, '\r'},
             {XK_Escape, 0x1B},    {XK_KP_Enter, '\r'},   {XK_KP_Space, ' '},      {XK_KP_Equal, '='},
             {XK_KP_Multiply, '*'}, {XK_KP_Add, '+'},     {XK_KP_Separator, ','},  {XK_KP_Subtract, '-'},
             {XK_KP_Decimal, '.'}, {XK_KP_Divide, '/'},   {XK_OE, 0x152},          {XK_oe, 0x153},

@@ -123,13 +123,12 @@ void NativeWindow::apply(Connection& connection, const WindowLook& given, Window
     Display* display = connection.display();
     const Atoms& atoms = connection.atoms();
     WindowLook look = given;
-    if (!look.has_title) {
+    if (!look.has_details) {
+        look.has_details = m_look.has_details;
         look.title = m_look.title;
-        look.has_title = m_look.has_title;
-    }
-    if (!look.has_icon) {
         look.icon = m_look.icon;
-        look.has_icon = m_look.has_icon;
+        look.min_track = m_look.min_track;
+        look.max_track = m_look.max_track;
     }
     const bool first = !m_xid;
     if (first) {
@@ -174,9 +173,9 @@ void NativeWindow::apply(Connection& connection, const WindowLook& given, Window
     }
     if (owner_xid && (first || look.owner != m_look.owner))
         XSetTransientForHint(display, m_xid, owner_xid);
-    if (look.has_title && (first || look.title != m_look.title))
+    if (look.has_details && (first || look.title != m_look.title))
         set_title(connection, look.title);
-    if (look.has_icon && (first || look.icon != m_look.icon) && look.icon.size() > 2)
+    if (look.has_details && (first || look.icon != m_look.icon) && look.icon.size() > 2)
         XChangeProperty(display, m_xid, atoms.net_wm_icon, XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(look.icon.data()), static_cast<int>(look.icon.size()));
     const RECT shown = shown_of(look);

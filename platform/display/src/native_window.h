@@ -37,13 +37,14 @@ struct WindowLook {
     bool sizable = false;
     RECT whole{};      // on the screen
     RECT client{};
-    SIZE min_track{};  // of the whole window, when sizable
+    SIZE min_track{};  // of the whole window, when sizable (a detail)
     SIZE max_track{};
     HWND owner = nullptr;
     std::string class_name;
-    bool has_title = false;  // the title and icon are read on the window's own thread only
-    std::string title;       // UTF-8
-    bool has_icon = false;
+    // The details are asked of the window's procedure, on its own thread,
+    // when it is shown or its title or icon change; other looks keep them.
+    bool has_details = false;
+    std::string title;                // UTF-8
     std::vector<unsigned long> icon;  // _NET_WM_ICON: width, height, then ARGB pixels
     // Gathered while the layer applies what the X side said: not sent back.
     bool from_x = false;

@@ -139,7 +139,7 @@ X11Screen::~X11Screen()
             m_by_xid.clear();
         },
         5000);
-    m_connection.reset();
+    m_connection->stop();
 }
 
 std::vector<user::Monitor> X11Screen::monitors() const
@@ -164,7 +164,7 @@ std::shared_ptr<NativeWindow> X11Screen::native(HWND window, bool make)
     return made;
 }
 
-void X11Screen::describe(HWND window, bool title_and_icon)
+void X11Screen::describe(HWND window, bool details)
 {
     if (!IsWindow(window) || (GetWindowLong(window, GWL_STYLE) & WS_CHILD))
         return;
@@ -185,23 +185,21 @@ void X11Screen::describe(HWND window, bool title_and_icon)
     GetWindowRect(window, &look.whole);
     GetClientRect(window, &look.client);
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&look.client), 2);
-    const bool own_thread = native->thread == GetCurrentThreadId();
-    if (look.sizable && own_thread) {
-        const MINMAXINFO limits = user::min_max_info(window);
-        look.min_track = {limits.ptMinTrackSize.x, limits.ptMinTrackSize.y};
-        look.max_track = {limits.ptMaxTrackSize.x, limits.ptMaxTrackSize.y};
-    }
     look.owner = GetWindow(window, GW_OWNER);
     char text[max_title];
     if (GetClassName(window, text, sizeof text))
         look.class_name = text;
     // Asked of the window's procedure: only on its own thread.
-    if (title_and_icon && own_thread) {
+    if (details && native->thread == GetCurrentThreadId()) {
+        look.has_details = true;
         GetWindowText(window, text, sizeof text);
         look.title = gdi::utf8_from_1252(text);
-        look.has_title = true;
         look.icon = icon_property(window);
-        look.has_icon = true;
+        if (look.sizable) {
+            const MINMAXINFO limits = user::min_max_info(window);
+            look.min_track = {limits.ptMinTrackSize.x, limits.ptMinTrackSize.y};
+            look.max_track = {limits.ptMaxTrackSize.x, limits.ptMaxTrackSize.y};
+        }
     }
     look.from_x = NativeWindow::applying(window);
     m_connection->post([this, native, look] { apply(native, look); });
@@ -311,6 +309,14 @@ void X11Screen::cursor_changed(HCURSOR cursor)
     });
 }
 
+Window X11Screen::focused_window() const
+{
+    Window window = None;
+    int revert = 0;
+    XGetInputFocus(m_connection->display(), &window, &revert);
+    return window;
+}
+
 void X11Screen::define_cursor(Window window)
 {
     Display* display = m_connection->display();
@@ -351,7 +357,9 @@ bool X11Screen::clipboard_from_desktop(std::vector<user::ClipboardItem>* items)
 
 bool X11Screen::sync(DWORD timeout)
 {
-    return m_connection->run_and_wait([this] { XSync(m_connection->display(), False); }, timeout);
+    // The second round comes after the events the first one read were handled.
+    return m_connection->run_and_wait([this] { XSync(m_connection->display(), False); }, timeout) &&
+           m_connection->run_and_wait([] {}, timeout);
 }
 
 unsigned long X11Screen::x_window_of(HWND top_level)
@@ -440,7 +448,9 @@ void X11Screen::on_window_event(const std::shared_ptr<NativeWindow>& native, XEv
     case UnmapNotify: native->note_mapped(*m_connection, false); break;
     case ReparentNotify: native->note_reparented(event.xreparent.parent, *m_connection); break;
     case FocusIn:
-        if (focus_change_counts(event.xfocus))
+        // Only the focus as it is now counts: events queued before the
+        // layer's own activation came back are stale.
+        if (focus_change_counts(event.xfocus) && focused_window() == native->xid())
             to_layer(native, [this, native] {
                 HWND target = native->hwnd;
                 if (!IsWindowEnabled(target)) {
@@ -455,9 +465,15 @@ void X11Screen::on_window_event(const std::shared_ptr<NativeWindow>& native, XEv
                 SetActiveWindow(target);
             });
         break;
-    case FocusOut:
-        if (focus_change_counts(event.xfocus))
-            to_layer(native, [native] {
+    case FocusOut: {
+        // Left for another window of the same thread, that one's activation
+        // does it all.
+        const Window now = focused_window();
+        auto to = m_by_xid.find(now);
+        if (!focus_change_counts(event.xfocus) || now == native->xid() ||
+            (to != m_by_xid.end() && to->second->thread == native->thread))
+            break;
+        to_layer(native, [native] {
                 if (GetActiveWindow() != native->hwnd)
                     return;
                 NativeWindow::Applying applying(native->hwnd);
@@ -465,6 +481,7 @@ void X11Screen::on_window_event(const std::shared_ptr<NativeWindow>& native, XEv
                 SetFocus(nullptr);
             });
         break;
+    }
     case KeyPress:
     case KeyRelease: on_key(native, event.xkey); break;
     case ButtonPress:

@@ -48,7 +48,9 @@ private:
 
     // Window threads.
     std::shared_ptr<NativeWindow> native(HWND window, bool make);
-    void describe(HWND window, bool title_and_icon);
+    // Tells the display thread what the window is like now; `details` reads
+    // its title, icon and tracking sizes too (on its own thread only).
+    void describe(HWND window, bool details);
 
     // Display thread.
     void apply(const std::shared_ptr<NativeWindow>& native, const WindowLook& look);
@@ -57,6 +59,7 @@ private:
     void on_key(const std::shared_ptr<NativeWindow>& native, XKeyEvent& event);
     void on_root_property(const XPropertyEvent& event);
     void define_cursor(Window window);
+    Window focused_window() const;
     // Runs `work` on the thread of the native's window, as sent work, while
     // this screen and the window last.
     void to_layer(const std::shared_ptr<NativeWindow>& native, std::function<void()> work);
