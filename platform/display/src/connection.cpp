@@ -2,6 +2,8 @@
 
 #include <X11/Xatom.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -27,6 +29,10 @@ int ignore_error(Display* display, XErrorEvent* error)
     return 0;
 }
 
+// A lost connection is told by the exit handler of each connection; Xlib's
+// own handler would print and end the program.
+int note_io_error(Display*) { return 0; }
+
 }  // namespace
 
 std::unique_ptr<Connection> Connection::open(const char* name)
@@ -40,6 +46,7 @@ std::unique_ptr<Connection> Connection::open(const char* name)
 Connection::Connection(Display* display) : m_display(display)
 {
     XSetErrorHandler(ignore_error);
+    XSetIOErrorHandler(note_io_error);
     XSetIOErrorExitHandler(m_display, &Connection::io_error_exit, this);
     m_atoms.intern(m_display);
     m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -130,6 +137,12 @@ void Connection::run_commands()
 
 void Connection::run()
 {
+    // Writing to a server that went away must fail, not end the program:
+    // only this thread writes to the connection.
+    sigset_t pipe_signal;
+    sigemptyset(&pipe_signal);
+    sigaddset(&pipe_signal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe_signal, nullptr);
     const int x_fd = ConnectionNumber(m_display);
     for (;;) {
         {
@@ -140,12 +153,7 @@ void Connection::run()
         run_commands();
         // Commands that read replies may have queued events: all of them are
         // handled before waiting, as poll() would not see them.
-        while (m_alive && XPending(m_display) > 0) {
-            XEvent event;
-            XNextEvent(m_display, &event);
-            note_time(event);
-            m_sink(event);
-        }
+        handle_events();
         if (!m_alive)
             break;
         XFlush(m_display);
@@ -164,6 +172,16 @@ void Connection::run()
     std::lock_guard lock(m_mutex);
     m_commands.clear();
     m_stopping = true;
+}
+
+void Connection::handle_events()
+{
+    while (m_alive && XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        note_time(event);
+        m_sink(event);
+    }
 }
 
 void Connection::note_time(const XEvent& event)

@@ -41,6 +41,8 @@ public:
     // when the connection is gone). Never from the display thread.
     bool run_and_wait(std::function<void()> command, DWORD timeout);
     bool on_display_thread() const { return std::this_thread::get_id() == m_thread.get_id(); }
+    // Display thread: hands every event already read to the sink.
+    void handle_events();
     // False once the server went away: commands are dropped from then on.
     bool alive() const { return m_alive; }
 

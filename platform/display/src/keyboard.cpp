@@ -95,7 +95,7 @@ char character_of(KeySym keysym)
         c = static_cast<char32_t>(keysym);
     else if (keysym >= 0x1000100 && keysym <= 0x110FFFF)
         c = static_cast<char32_t>(keysym - 0x1000000);
-    else if (keysym >= XK_EcuSign && keysym <= XK_EuroSign)  // the currency keysyms are their code points
+    else if (keysym >= 0x20A0 && keysym <= XK_EuroSign)  // the currency keysyms are their code points
         c = static_cast<char32_t>(keysym);
     else {
         static constexpr struct {

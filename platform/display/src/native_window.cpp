@@ -50,12 +50,6 @@ constexpr unsigned long motif_hints_decorations = 1ul << 1;
 
 }  // namespace
 
-NativeWindow::~NativeWindow()
-{
-    if (m_target)
-        cairo_surface_destroy(m_target);
-}
-
 NativeWindow::Applying::Applying(HWND hwnd) : m_previous(t_applying) { t_applying = hwnd; }
 NativeWindow::Applying::~Applying() { t_applying = m_previous; }
 bool NativeWindow::applying(HWND hwnd) { return hwnd && t_applying == hwnd; }

@@ -60,8 +60,9 @@ struct XSide {
 
 class NativeWindow {
 public:
+    // X resources are freed by destroy(), on the display thread only: one
+    // left when the connection died stays with the dead connection.
     NativeWindow(HWND hwnd, DWORD thread) : hwnd(hwnd), thread(thread) {}
-    ~NativeWindow();
 
     const HWND hwnd;
     const DWORD thread;

@@ -179,17 +179,23 @@ void Selections::publish(std::vector<user::ClipboardItem> items)
 
 bool Selections::take_desktop(std::vector<user::ClipboardItem>* items, DWORD timeout)
 {
-    if (!m_connection.alive() || !m_changed.exchange(m_fixes_event < 0))
+    if (!m_connection.alive())
         return false;
     auto fetch = std::make_shared<Fetch>();
     auto result = fetch->done.get_future();
     m_connection.post([this, fetch] {
+        // A change another program made before asking is told by now.
+        m_connection.handle_events();
+        if (!m_changed) {
+            fetch->done.set_value(std::nullopt);
+            return;
+        }
+        m_changed = m_fixes_event < 0;
         if (m_fetch)
             finish_fetch();  // an owner that never answered
-        Display* display = m_connection.display();
-        if (XGetSelectionOwner(display, m_connection.atoms().clipboard) == m_window) {
+        if (XGetSelectionOwner(m_connection.display(), m_connection.atoms().clipboard) == m_window) {
             // Ours again: what we published is what the layer holds.
-            fetch->done.set_value({});
+            fetch->done.set_value(std::nullopt);
             return;
         }
         m_fetch = fetch;
@@ -198,7 +204,10 @@ bool Selections::take_desktop(std::vector<user::ClipboardItem>* items, DWORD tim
     });
     if (result.wait_for(std::chrono::milliseconds(timeout)) != std::future_status::ready)
         return false;
-    *items = result.get();
+    auto taken = result.get();
+    if (!taken)
+        return false;
+    *items = std::move(*taken);
     return true;
 }
 

@@ -7,7 +7,6 @@
 
 #include <X11/Xlib.h>
 
-#include <atomic>
 #include <cstddef>
 #include <future>
 #include <memory>
@@ -49,7 +48,7 @@ public:
 
 private:
     struct Fetch {
-        std::promise<std::vector<user::ClipboardItem>> done;
+        std::promise<std::optional<std::vector<user::ClipboardItem>>> done;
         std::vector<Atom> targets;  // still to ask for
         std::vector<user::ClipboardItem> items;
         Atom asked = None;
@@ -67,7 +66,7 @@ private:
     Connection& m_connection;
     Window m_window = 0;
     int m_fixes_event = -1;  // XFixes' first event number, -1 without it
-    std::atomic<bool> m_changed{false};
+    bool m_changed = false;  // display thread
     std::vector<user::ClipboardItem> m_published;  // display thread
     Time m_published_time = CurrentTime;
     std::shared_ptr<Fetch> m_fetch;  // display thread

@@ -357,9 +357,13 @@ bool X11Screen::clipboard_from_desktop(std::vector<user::ClipboardItem>* items)
 
 bool X11Screen::sync(DWORD timeout)
 {
-    // The second round comes after the events the first one read were handled.
-    return m_connection->run_and_wait([this] { XSync(m_connection->display(), False); }, timeout) &&
-           m_connection->run_and_wait([] {}, timeout);
+    // The events the round trip brought are handled before it counts as done.
+    return m_connection->run_and_wait(
+        [this] {
+            XSync(m_connection->display(), False);
+            m_connection->handle_events();
+        },
+        timeout);
 }
 
 unsigned long X11Screen::x_window_of(HWND top_level)

@@ -211,6 +211,28 @@ TEST_F(LiveDialogTest, TheDroppedListIsAPopupAboveTheDialogAndTakesTheClick)
     EXPECT_FALSE(client.geometry(list).viewable);
 }
 
+TEST_F(LiveDialogTest, TheCursorIsTheOneOfTheControlUnderTheMouse)
+{
+    HWND dialog = open_settings();
+    ASSERT_NE(dialog, nullptr);
+    helm::display::testing::XClient client(display_name());
+    // The layer's cursor once the move reached the loop, then the screen's.
+    auto cursor_over = [&](HWND window, LPCSTR expected) {
+        std::vector<std::string> acts = {"mousemove", "--sync"};
+        for (const auto& word : centre_of(window))
+            acts.push_back(word);
+        if (!act(acts) || !pump_until([&] { return GetCursor() == LoadCursor(nullptr, expected); }))
+            return 0ul;
+        return m_screen->sync() ? client.cursor_digest() : 0ul;
+    };
+    const unsigned long over_edit = cursor_over(GetDlgItem(dialog, IDC_NAME), IDC_IBEAM);
+    const unsigned long over_button = cursor_over(GetDlgItem(dialog, IDOK), IDC_ARROW);
+    EXPECT_NE(over_edit, 0u);
+    EXPECT_NE(over_button, 0u);
+    EXPECT_NE(over_edit, over_button) << "an I-beam over the edit, the arrow over the button";
+    EXPECT_EQ(cursor_over(GetDlgItem(dialog, IDC_SPEED), IDC_IBEAM), over_edit);
+}
+
 // The modal dialog tells the operator where its name field is.
 std::promise<std::pair<HWND, POINT>>* g_modal_shown = nullptr;
 
