@@ -2,11 +2,11 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <cairo-xlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "connection.h"
@@ -82,34 +82,66 @@ bool NativeWindow::take_pixels(const gdi::Surface& surface, const RECT& area)
     return post;
 }
 
+// Pixels go to the X window with XPutImage, from the copy of the layer's
+// surface straight when the visual has the surface's layout (32 bits, red,
+// green, blue bytes in the host's order, as every true-colour server the
+// suite meets has), else converted pixel by pixel.
 void NativeWindow::show_pixels(Display* display, const RECT* exposed)
 {
-    std::lock_guard lock(m_pixels_mutex);
+    if (!m_xid)
+        return;
     const RECT shown = shown_of(m_look);
     const POINT offset = offset_of(m_look);
+    std::lock_guard lock(m_pixels_mutex);
+    if (!exposed) {
+        m_flush_posted = false;
+    }
+    if (!m_front)
+        return;
     RECT area;
     if (exposed) {
         area = *exposed;
         OffsetRect(&area, offset.x, offset.y);
     } else {
-        m_flush_posted = false;
         area = m_dirty;
         m_dirty = RECT{};
     }
-    if (!m_xid || !m_front || IsRectEmpty(&area))
+    // Only what the X window shows, and what the surface has.
+    const RECT visible{offset.x, offset.y, offset.x + width_of(shown), offset.y + height_of(shown)};
+    const RECT whole{0, 0, m_front->width(), m_front->height()};
+    if (!IntersectRect(&area, &area, &visible) || !IntersectRect(&area, &area, &whole))
         return;
-    const int w = width_of(shown), h = height_of(shown);
-    if (!m_target)
-        m_target = cairo_xlib_surface_create(display, m_xid, DefaultVisual(display, DefaultScreen(display)), w, h);
-    else
-        cairo_xlib_surface_set_size(m_target, w, h);
-    cairo_t* cr = cairo_create(m_target);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, m_front->cairo(), -offset.x, -offset.y);
-    cairo_rectangle(cr, area.left - offset.x, area.top - offset.y, area.right - area.left, area.bottom - area.top);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(m_target);
+    cairo_surface_flush(m_front->cairo());
+    const int screen = DefaultScreen(display);
+    Visual* visual = DefaultVisual(display, screen);
+    const int depth = DefaultDepth(display, screen);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    XImage* image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                                 reinterpret_cast<char*>(m_front->row(0)), static_cast<unsigned>(m_front->width()),
+                                 static_cast<unsigned>(m_front->height()), 32,
+                                 cairo_image_surface_get_stride(m_front->cairo()));
+    if (!image)
+        return;
+    const uint32_t probe = 1;
+    const int host_order = *reinterpret_cast<const unsigned char*>(&probe) ? LSBFirst : MSBFirst;
+    const bool same_layout = image->bits_per_pixel == 32 && image->byte_order == host_order &&
+                             visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
+    if (same_layout) {
+        XPutImage(display, m_xid, DefaultGC(display, screen), image, area.left, area.top, area.left - offset.x,
+                  area.top - offset.y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    } else if (XImage* converted = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                                                static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0)) {
+        converted->data = static_cast<char*>(std::calloc(static_cast<size_t>(converted->bytes_per_line), static_cast<size_t>(height)));
+        for (int y = 0; converted->data && y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                XPutPixel(converted, x, y, pixel_of(display, gdi::colorref_of(m_front->row(area.top + y)[area.left + x])));
+        if (converted->data)
+            XPutImage(display, m_xid, DefaultGC(display, screen), converted, 0, 0, area.left - offset.x,
+                      area.top - offset.y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XDestroyImage(converted);
+    }
+    image->data = nullptr;  // the surface's, not the image's
+    XDestroyImage(image);
 }
 
 void NativeWindow::apply(Connection& connection, const WindowLook& given, Window owner_xid)
@@ -311,10 +343,6 @@ void NativeWindow::move_to(Display* display, const RECT& shown)
 
 void NativeWindow::destroy(Display* display)
 {
-    if (m_target) {
-        cairo_surface_destroy(m_target);
-        m_target = nullptr;
-    }
     if (m_xid)
         XDestroyWindow(display, m_xid);
     m_xid = 0;

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <X11/Xlib.h>
-#include <cairo.h>
 
 #include <atomic>
 #include <memory>
@@ -60,8 +59,6 @@ struct XSide {
 
 class NativeWindow {
 public:
-    // X resources are freed by destroy(), on the display thread only: one
-    // left when the connection died stays with the dead connection.
     NativeWindow(HWND hwnd, DWORD thread) : hwnd(hwnd), thread(thread) {}
 
     const HWND hwnd;
@@ -120,7 +117,6 @@ private:
 
     // Display thread.
     Window m_xid = 0;
-    cairo_surface_t* m_target = nullptr;  // onto the X window
     WindowLook m_look;                      // as applied
     bool m_viewable = false;
     bool m_reparented = false;

@@ -263,7 +263,7 @@ void X11Screen::window_activated(HWND window)
     if (!window || NativeWindow::applying(window))
         return;
     if (auto native = this->native(window, true))
-        m_connection->post([this, native] { native->request_focus(*m_connection); });
+        m_connection->post([this, native] { ask_focus(native); });
 }
 
 // A popup that takes the capture (a menu) gets every press, also outside
@@ -307,6 +307,26 @@ void X11Screen::cursor_changed(HCURSOR cursor)
         if (m_pointer_window)
             XDefineCursor(display, m_pointer_window, m_cursor);
     });
+}
+
+void X11Screen::ask_focus(const std::shared_ptr<NativeWindow>& native)
+{
+    m_focus_asked = native;
+    native->request_focus(*m_connection);
+}
+
+// The focus coming to a window is the layer's business only when the X side
+// moved it: not when it answers the layer's own request (the layer may have
+// moved on since), nor when it is already gone again.
+bool X11Screen::focus_moved_from_outside(const std::shared_ptr<NativeWindow>& native)
+{
+    if (native == m_focus_asked)
+        return false;
+    const Window now = focused_window();
+    if (now != native->xid() || (m_focus_asked && now == m_focus_asked->xid()))
+        return false;
+    m_focus_asked.reset();
+    return true;
 }
 
 Window X11Screen::focused_window() const
@@ -452,22 +472,21 @@ void X11Screen::on_window_event(const std::shared_ptr<NativeWindow>& native, XEv
     case UnmapNotify: native->note_mapped(*m_connection, false); break;
     case ReparentNotify: native->note_reparented(event.xreparent.parent, *m_connection); break;
     case FocusIn:
-        // Only the focus as it is now counts: events queued before the
-        // layer's own activation came back are stale.
-        if (focus_change_counts(event.xfocus) && focused_window() == native->xid())
-            to_layer(native, [this, native] {
-                HWND target = native->hwnd;
-                if (!IsWindowEnabled(target)) {
-                    // A window a modal dialog disabled hands the activation on.
-                    target = enabled_popup_of(target);
-                    if (!target)
-                        return;
-                    if (auto popup = this->native(target, false))
-                        m_connection->post([this, popup] { popup->request_focus(*m_connection); });
-                }
-                NativeWindow::Applying applying(target);
-                SetActiveWindow(target);
-            });
+        if (!focus_change_counts(event.xfocus) || !focus_moved_from_outside(native))
+            break;
+        to_layer(native, [this, native] {
+            HWND target = native->hwnd;
+            if (!IsWindowEnabled(target)) {
+                // A window a modal dialog disabled hands the activation on.
+                target = enabled_popup_of(target);
+                if (!target)
+                    return;
+                if (auto popup = this->native(target, false))
+                    m_connection->post([this, popup] { ask_focus(popup); });
+            }
+            NativeWindow::Applying applying(target);
+            SetActiveWindow(target);
+        });
         break;
     case FocusOut: {
         // Left for another window of the same thread, that one's activation
@@ -477,13 +496,14 @@ void X11Screen::on_window_event(const std::shared_ptr<NativeWindow>& native, XEv
         if (!focus_change_counts(event.xfocus) || now == native->xid() ||
             (to != m_by_xid.end() && to->second->thread == native->thread))
             break;
+        m_focus_asked.reset();
         to_layer(native, [native] {
-                if (GetActiveWindow() != native->hwnd)
-                    return;
-                NativeWindow::Applying applying(native->hwnd);
-                SetActiveWindow(nullptr);
-                SetFocus(nullptr);
-            });
+            if (GetActiveWindow() != native->hwnd)
+                return;
+            NativeWindow::Applying applying(native->hwnd);
+            SetActiveWindow(nullptr);
+            SetFocus(nullptr);
+        });
         break;
     }
     case KeyPress:

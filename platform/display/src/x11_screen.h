@@ -60,6 +60,8 @@ private:
     void on_root_property(const XPropertyEvent& event);
     void define_cursor(Window window);
     Window focused_window() const;
+    void ask_focus(const std::shared_ptr<NativeWindow>& native);
+    bool focus_moved_from_outside(const std::shared_ptr<NativeWindow>& native);
     // Runs `work` on the thread of the native's window, as sent work, while
     // this screen and the window last.
     void to_layer(const std::shared_ptr<NativeWindow>& native, std::function<void()> work);
@@ -79,6 +81,7 @@ private:
     Cursor m_cursor = None;          // the layer's current cursor
     Window m_pointer_window = None;  // ours under the pointer
     Window m_grab = None;            // a popup holding the capture
+    std::shared_ptr<NativeWindow> m_focus_asked;  // the last window the layer gave the focus
 };
 
 }  // namespace helm::display
