@@ -93,11 +93,6 @@ void NativeWindow::show_pixels(Display* display, const RECT* exposed)
     const RECT shown = shown_of(m_look);
     const POINT offset = offset_of(m_look);
     std::lock_guard lock(m_pixels_mutex);
-    if (!exposed) {
-        m_flush_posted = false;
-    }
-    if (!m_front)
-        return;
     RECT area;
     if (exposed) {
         area = *exposed;
@@ -105,7 +100,10 @@ void NativeWindow::show_pixels(Display* display, const RECT* exposed)
     } else {
         area = m_dirty;
         m_dirty = RECT{};
+        m_flush_posted = false;
     }
+    if (!m_front)
+        return;
     // Only what the X window shows, and what the surface has.
     const RECT visible{offset.x, offset.y, offset.x + width_of(shown), offset.y + height_of(shown)};
     const RECT whole{0, 0, m_front->width(), m_front->height()};
@@ -131,10 +129,13 @@ void NativeWindow::show_pixels(Display* display, const RECT* exposed)
                   area.top - offset.y, static_cast<unsigned>(width), static_cast<unsigned>(height));
     } else if (XImage* converted = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0)) {
-        converted->data = static_cast<char*>(std::calloc(static_cast<size_t>(converted->bytes_per_line), static_cast<size_t>(height)));
-        for (int y = 0; converted->data && y < height; ++y)
+        converted->data = static_cast<char*>(
+            std::calloc(static_cast<size_t>(converted->bytes_per_line), static_cast<size_t>(height)));
+        for (int y = 0; converted->data && y < height; ++y) {
+            const uint32_t* row = m_front->row(area.top + y) + area.left;
             for (int x = 0; x < width; ++x)
-                XPutPixel(converted, x, y, pixel_of(display, gdi::colorref_of(m_front->row(area.top + y)[area.left + x])));
+                XPutPixel(converted, x, y, pixel_of(display, gdi::colorref_of(row[x])));
+        }
         if (converted->data)
             XPutImage(display, m_xid, DefaultGC(display, screen), converted, 0, 0, area.left - offset.x,
                       area.top - offset.y, static_cast<unsigned>(width), static_cast<unsigned>(height));
@@ -461,7 +462,10 @@ void NativeWindow::note_mapped(Connection& connection, bool mapped)
         request_focus(connection);
 }
 
-void NativeWindow::note_reparented(Window parent, Connection& connection) { m_reparented = parent != connection.root(); }
+void NativeWindow::note_reparented(Window parent, Connection& connection)
+{
+    m_reparented = parent != connection.root();
+}
 
 bool NativeWindow::apply_x_side()
 {

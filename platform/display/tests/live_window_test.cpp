@@ -146,7 +146,8 @@ TEST_F(LiveWindowTest, MinimiseMaximiseAndRestoreGoBothWays)
     m_client->set_values_property(xid, "WM_STATE", "WM_STATE", {1 /* normal */, 0});
     m_client->sync();
     ASSERT_TRUE(pump_until([&] { return IsIconic(w) == FALSE; }));
-    m_client->set_atoms_property(xid, "_NET_WM_STATE", {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"});
+    m_client->set_atoms_property(xid, "_NET_WM_STATE",
+                                 {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"});
     m_client->move_resize(xid, 0, 0, 1024, 768);
     m_client->sync();
     ASSERT_TRUE(pump_until([&] {
@@ -298,6 +299,31 @@ TEST_F(LiveWindowTest, DoubleClicksFollowTheirTimingAndTheWheelTurnsAtTheFocus)
             EXPECT_EQ(static_cast<short>(LOWORD(m.lParam)), 250) << "the screen point";
         }
     EXPECT_EQ(turns, (std::vector<short>{WHEEL_DELTA, -WHEEL_DELTA, -WHEEL_DELTA}));
+}
+
+TEST_F(LiveWindowTest, TheCloseBoxAndAltF4CloseUnlessTheWindowIsDisabled)
+{
+    HWND w = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, {50, 60, 450, 360}, "Closing");
+    const unsigned long xid = shown(w);
+    ASSERT_NE(xid, 0u);
+    EnableWindow(w, FALSE);
+    MessageLog log(w);
+    m_client->ask_to_close(xid);
+    m_client->sync();
+    ASSERT_TRUE(m_screen->sync());
+    helm::user::testing::pump_until_idle();
+    EXPECT_TRUE(IsWindow(w)) << "a disabled window (the owner of a modal dialog) stays";
+    EXPECT_TRUE(log.only({WM_SYSCOMMAND, WM_CLOSE}).empty());
+    EnableWindow(w, TRUE);
+    m_client->ask_to_close(xid);
+    m_client->sync();
+    ASSERT_TRUE(pump_until([&] { return !IsWindow(w); }));
+
+    HWND other = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, {50, 60, 450, 360}, "Other");
+    ASSERT_NE(shown(other), 0u);
+    ASSERT_TRUE(pump_until([&] { return m_screen->sync() && m_client->focused() == m_screen->x_window_of(other); }));
+    ASSERT_TRUE(act({"key", "alt+F4"}));
+    ASSERT_TRUE(pump_until([&] { return !IsWindow(other); }));
 }
 
 }  // namespace

@@ -205,13 +205,7 @@ bool hand_in(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD time
     msg.lParam = lParam;
     msg.time = time;
     msg.pt = point;
-    switch (helm::kernel::post_input_to_local_thread(thread, msg)) {
-    case helm::kernel::LocalPost::delivered: return true;
-    case helm::kernel::LocalPost::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return false;
-    case helm::kernel::LocalPost::no_queue: break;
-    }
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return false;
+    return posted_to_window(helm::kernel::post_input_to_local_thread(thread, msg));
 }
 
 DWORD time_of(const input::Origin& origin) { return origin.time ? origin.time : GetTickCount(); }

@@ -227,16 +227,21 @@ BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = GetTickCount();
-    switch (helm::kernel::post_to_local_thread(owner, msg)) {
-    case helm::kernel::LocalPost::delivered: return TRUE;
-    case helm::kernel::LocalPost::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return FALSE;
-    case helm::kernel::LocalPost::no_queue: break;
-    }
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
+    return posted_to_window(helm::kernel::post_to_local_thread(owner, msg)) ? TRUE : FALSE;
 }
 
 namespace helm::user {
+bool posted_to_window(helm::kernel::LocalPost outcome)
+{
+    switch (outcome) {
+    case helm::kernel::LocalPost::delivered: return true;
+    case helm::kernel::LocalPost::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return false;
+    case helm::kernel::LocalPost::no_queue: break;
+    }
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+}
+
 void post_to_local_top_level(UINT message, WPARAM wParam, LPARAM lParam)
 {
     std::vector<uint32_t> tops;

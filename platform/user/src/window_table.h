@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "helm/kernel/messages.h"
 #include "helm/user/winuser.h"
 
 namespace helm::user {
@@ -127,6 +128,10 @@ void wake_owner(DWORD thread_id);
 // The top-level window set of this process changed (created, destroyed,
 // renamed): the station's registry is brought up to date.
 void publish_top_level_windows();
+
+// Whether a message reached the queue of a window's thread; else the last
+// error PostMessage gives (a full queue, a thread gone).
+bool posted_to_window(helm::kernel::LocalPost outcome);
 
 // Sends to a window of another process of the station; false when `window`
 // is not one.

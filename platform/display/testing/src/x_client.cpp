@@ -202,6 +202,18 @@ void XClient::move_resize(unsigned long window, int x, int y, int width, int hei
     XMoveResizeWindow(dpy(m_display), window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
 }
 
+void XClient::ask_to_close(unsigned long window)
+{
+    XEvent message{};
+    message.xclient.type = ClientMessage;
+    message.xclient.window = window;
+    message.xclient.message_type = atom("WM_PROTOCOLS");
+    message.xclient.format = 32;
+    message.xclient.data.l[0] = static_cast<long>(atom("WM_DELETE_WINDOW"));
+    message.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy(m_display), window, False, NoEventMask, &message);
+}
+
 void XClient::focus(unsigned long window) { XSetInputFocus(dpy(m_display), window, RevertToParent, CurrentTime); }
 
 unsigned long XClient::focused()

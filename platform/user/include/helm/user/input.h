@@ -123,29 +123,34 @@ struct Origin {
     DWORD time = 0;
 };
 
+// Input is handed in on the input queue of the thread whose window will
+// most likely take it (the origin's thread when given) and becomes its
+// message when that thread comes to it, as on Windows: the windows and the
+// focus are then as the input before it left them.
+
 // A button pressed or released, or the mouse moved, at a screen point:
 // WM_xBUTTONDOWN/UP or WM_MOUSEMOVE with client coordinates and the MK_
-// flags, on the input of the capture window or else the window under the
-// point, which is first asked for its cursor (WM_SETCURSOR) when nothing has
-// the capture. A second press on a window of a CS_DBLCLKS class within 500
-// ms and 2 pixels is WM_xBUTTONDBLCLK. False when no window takes it
-// (nothing there, or a disabled window).
+// flags (as they were when handed in) for the capture window, else the
+// window under the point, which is first asked for its cursor (WM_SETCURSOR)
+// when nothing has the capture. A second press on a window of a CS_DBLCLKS
+// class within 500 ms and 2 pixels is WM_xBUTTONDBLCLK. False when no window
+// takes it now (nothing there, or a disabled window).
 bool mouse_button(POINT screen_point, Button button, bool down, Origin origin = {});
 bool mouse_move(POINT screen_point, Origin origin = {});
 // The wheel turned by `delta` (WHEEL_DELTA a notch, positive away from the
-// operator): WM_MOUSEWHEEL with the MK_ flags and the screen point, to the
+// operator): WM_MOUSEWHEEL with the MK_ flags and the screen point, for the
 // window keys go to.
 bool mouse_wheel(POINT screen_point, int delta, Origin origin = {});
 
 // A key pressed or released: WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/UP while Alt
-// is held, or for F10) on the input of the focus window of the thread whose
-// window is active, or of the active window when nothing has the focus. The
-// scan code goes into lParam, where TranslateMessage finds the key on the
-// keyboard layout (Screen::key_character).
+// is held, or for F10) for the focus window of the thread (handed in to the
+// thread of keyboard_target()), or its active window when nothing has the
+// focus. The scan code goes into lParam, where TranslateMessage finds the
+// key on the keyboard layout (Screen::key_character).
 bool key(BYTE virtual_key, bool down, BYTE scan_code = 0, Origin origin = {});
 
 // A typed character that no key makes (TranslateMessage makes the others
-// from their keys): WM_CHAR posted where a key would go.
+// from their keys): WM_CHAR where a key would go.
 bool character(char c);
 
 // The window input goes to now: the focus window of the calling thread if

@@ -47,6 +47,8 @@ public:
     // The screen's top windows, the top one first.
     std::vector<unsigned long> top_windows();
     void move_resize(unsigned long window, int x, int y, int width, int height);
+    // What a window manager sends when its close box is clicked.
+    void ask_to_close(unsigned long window);
     void focus(unsigned long window);
     unsigned long focused();
     // Maps and unmaps a plain window of its own over a rectangle (to cover
