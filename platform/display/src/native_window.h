@@ -26,7 +26,6 @@ struct WindowLook {
     bool minimized = false;
     bool maximized = false;
     bool topmost = false;
-    bool enabled = true;
     // A window with a caption is framed by the window manager, when one
     // runs, and its X window shows the client area; a caption-less tool or
     // topmost popup (a menu, a dropped list, a tip) is placed by us above its
@@ -76,7 +75,6 @@ public:
     void destroy(Display* display);
     Window xid() const { return m_xid; }
     const WindowLook& look() const { return m_look; }
-    bool viewable() const { return m_viewable; }
     // The window is to get the input focus: now, or when it becomes viewable.
     void request_focus(Connection& connection);
 

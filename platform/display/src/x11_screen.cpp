@@ -178,7 +178,6 @@ void X11Screen::describe(HWND window, bool details)
     look.minimized = (style & WS_MINIMIZE) != 0;
     look.maximized = (style & WS_MAXIMIZE) != 0;
     look.topmost = (ex_style & WS_EX_TOPMOST) != 0;
-    look.enabled = !(style & WS_DISABLED);
     look.captioned = (style & WS_CAPTION) == WS_CAPTION;
     look.popup = !look.captioned && (style & WS_POPUP) && (ex_style & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
     look.sizable = (style & WS_THICKFRAME) != 0;
