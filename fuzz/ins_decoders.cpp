@@ -22,11 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         commands.F_DecodeInsCnf(eqp);
     }
     const std::string sentence(reinterpret_cast<const char*>(data + 1), size - 1);
-    C_Q_Tools::F_TestNMEAChecksum(&sentence);
+    C_Q_Tools::F_TestNMEAChecksum(sentence);
     if (commands.F_DecodeInsCnf(sentence) == -1)
         decoder.F_DecodeInsData(sentence, 0);
     for (int id = 1523; id <= 1625; id += 1 + data[0] % 5) {
-        std::string frame;
+        CString frame;
         commands.P_MakeInsFrame(static_cast<uint16_t>(id), static_cast<uint16_t>(data[0] & 1), &frame);
     }
     commands.F_UpdateInsAllCnf((data[0] & 2) != 0, (data[0] & 4) != 0);

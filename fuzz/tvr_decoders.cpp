@@ -22,12 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             commands.F_SetTvrSystemType(model);
     }
     const std::string sentence(reinterpret_cast<const char*>(data + 1), size - 1);
-    C_Q_Tools::F_TestNMEAChecksum(&sentence);
+    C_Q_Tools::F_TestNMEAChecksum(sentence);
     if (commands.F_DecodeTvrCnf(sentence) == -1)
         decoder.F_DecodeTvrData(sentence, 0);
     // The frame builder reads what the decoders wrote.
     for (int id = 1524; id <= 1609; id += 1 + data[0] % 7) {
-        std::string frame;
+        CString frame;
         commands.P_MakeTvrFrame(static_cast<uint16_t>(id), static_cast<uint16_t>(data[0] & 1), &frame);
     }
     if (commands.F_GetTailleFifo() > 200)

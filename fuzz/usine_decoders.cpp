@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string sentence(reinterpret_cast<const char*>(data + 1), size - 1);
     commands.F_DecodeUsineCnf(sentence);
     for (int id = 1023; id <= 1107; id += 1 + data[0] % 7) {
-        std::string frame;
+        CString frame;
         commands.P_MakeUsineFrame(static_cast<uint16_t>(id), static_cast<uint16_t>(data[0] & 1), &frame);
     }
     commands.F_GetInfoLoadProgState();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "helm/kernel/station_path.h"
 #include "helm/sensorlink/C_Q_Tools.h"
 #include "helm/sensorlink/sentence_fields.h"
 #include "helm/sensorlink/window_post.h"
@@ -184,7 +185,7 @@ UINT C_Q_CnfUsineCtrlCmd::F_GetSysStateMessage()
 
 void C_Q_CnfUsineCtrlCmd::post(UINT message, LPARAM lParam)
 {
-    post_message(m_notify, message, 0, lParam);
+    post_to_main_window(message, 0, lParam);
 }
 
 void C_Q_CnfUsineCtrlCmd::P_InitAllUsineCnf()
@@ -210,11 +211,19 @@ void C_Q_CnfUsineCtrlCmd::append(std::string* out, const char* sentence) const
     out->append(s);
 }
 
-void C_Q_CnfUsineCtrlCmd::F_UsineWakeUp(std::string* out)
+void C_Q_CnfUsineCtrlCmd::F_UsineWakeUp(CString* out)
 {
-    if (out == nullptr || m_load_mode)
+    if (out == nullptr)
         return;
-    append(out, m_dsp_type == 2 ? "$KVST_,WKP2,," : (m_dsp_type == 5 ? "$CIPRG,WKO3,," : "$KVST_,WAKE,,"));
+    std::string built;
+    append_wake_up(&built);
+    *out += CString(built);
+}
+
+void C_Q_CnfUsineCtrlCmd::append_wake_up(std::string* out) const
+{
+    if (!m_load_mode)
+        append(out, m_dsp_type == 2 ? "$KVST_,WKP2,," : (m_dsp_type == 5 ? "$CIPRG,WKO3,," : "$KVST_,WAKE,,"));
 }
 
 int C_Q_CnfUsineCtrlCmd::F_LoadSysToPc()
@@ -270,12 +279,19 @@ int C_Q_CnfUsineCtrlCmd::F_LoadPcToSys()
     return 0;
 }
 
-int C_Q_CnfUsineCtrlCmd::P_MakeUsineFrame(uint16_t id, uint16_t type, std::string* out)
+int C_Q_CnfUsineCtrlCmd::P_MakeUsineFrame(uint16_t id, uint16_t type, CString* out)
+{
+    std::string built;
+    const int result = make_frame(id, type, built);
+    if (out != nullptr)
+        *out += CString(built);
+    return result;
+}
+
+int C_Q_CnfUsineCtrlCmd::make_frame(uint16_t id, uint16_t type, std::string& frame)
 {
     if (id < USINE_ID_FIRST || id > USINE_ID_LAST)
         return -1;
-    std::string scratch;
-    std::string& frame = out != nullptr ? *out : scratch;
     char buffer[192];
     const bool is_set = type == 1;
 
@@ -352,7 +368,7 @@ int C_Q_CnfUsineCtrlCmd::P_MakeUsineFrame(uint16_t id, uint16_t type, std::strin
                           text_field(m_cnf_ihm.SerialNumber, USINE_SERIAL_SIZE).c_str(), m_cnf_ihm.SystemNumber);
             append(&frame, buffer);
         }
-        F_UsineWakeUp(&frame);
+        append_wake_up(&frame);
         m_first_info = 1;
         m_cnf_sys.SerialValid = 0;
         m_cnf_sys.NumberValid = 0;
@@ -379,7 +395,7 @@ int C_Q_CnfUsineCtrlCmd::P_MakeUsineFrame(uint16_t id, uint16_t type, std::strin
         post(F_GetLoadProgStateMessage(), 0);
         m_load_mode = 0;
         break;
-    case USINE_ID_WAKE: F_UsineWakeUp(&frame); break;
+    case USINE_ID_WAKE: append_wake_up(&frame); break;
     case USINE_ID_MFIN:
         append(&frame, "$KVST_,MFIN,,");
         F_FindAndRemoveFifo(id);
@@ -461,9 +477,9 @@ int C_Q_CnfUsineCtrlCmd::F_GetInfoLoadProgState() const
     return static_cast<int>(100 - remaining * 100 / m_total_words);
 }
 
-int C_Q_CnfUsineCtrlCmd::F_StartLoadProg(const std::string& path, const std::string& version)
+int C_Q_CnfUsineCtrlCmd::F_StartLoadProg(CString path, CString version)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(helm::kernel::native_path(path.str()).c_str(), "rb");
     if (file == nullptr)
         return -1;
     std::vector<uint32_t> words;
@@ -511,7 +527,7 @@ int C_Q_CnfUsineCtrlCmd::F_StartLoadProg(const std::string& path, const std::str
     m_frame_index = m_block = m_xor = 0;
     m_upload_state = 2;
     m_load_mode = 1;
-    copy_text(version, m_cnf_ihm.VersionB, USINE_TEXT_SIZE);
+    copy_text(version.str(), m_cnf_ihm.VersionB, USINE_TEXT_SIZE);
     F_AddNewMsgFifo(USINE_ID_IADR, 1, true, 0);
     return 0;
 }

@@ -108,7 +108,7 @@ UINT C_Q_InsCtrlCmd::F_GetInsCnfMsg()
 
 void C_Q_InsCtrlCmd::post(UINT message, LPARAM lParam)
 {
-    post_message(m_notify, message, 0, lParam);
+    post_to_main_window(message, 0, lParam);
 }
 
 void C_Q_InsCtrlCmd::P_InitAllInsTextAndCnf()
@@ -135,10 +135,10 @@ void C_Q_InsCtrlCmd::P_SetLanguageTextLoaded(const char* language)
         m_language = language[0];
 }
 
-void C_Q_InsCtrlCmd::F_InsWakeUp(std::string* frame)
+void C_Q_InsCtrlCmd::F_InsWakeUp(CString* frame)
 {
     if (frame != nullptr)
-        *frame = with_checksum("$PVRNK,CONFIG,WAKEUP");
+        *frame = CString(with_checksum("$PVRNK,CONFIG,WAKEUP"));
 }
 
 void C_Q_InsCtrlCmd::F_StartInsLoadCnf()
@@ -224,10 +224,17 @@ void C_Q_InsCtrlCmd::F_UpdateInsAllCnf(bool toSystem, bool manualPosition)
         set_range(INS_ID_LOGCAL, INS_ID_LOGTAM);
 }
 
-void C_Q_InsCtrlCmd::P_MakeInsFrame(uint16_t id, uint16_t type, std::string* frame)
+void C_Q_InsCtrlCmd::P_MakeInsFrame(uint16_t id, uint16_t type, CString* frame)
 {
     if (frame == nullptr)
         return;
+    std::string built;
+    make_frame(id, type, &built);
+    *frame += CString(built);
+}
+
+void C_Q_InsCtrlCmd::make_frame(uint16_t id, uint16_t type, std::string* frame)
+{
     char buffer[128];
     auto build = [&](const char* sentence) { frame->append(with_checksum(sentence)); };
     auto build_once = [&](const char* sentence) {

@@ -96,7 +96,7 @@ int C_Q_InsData::F_DecodeInsData(std::string_view sentence, uint32_t time_stamp_
         }
         m_data.TimeStamp = time_stamp_ms;
         m_data.WakeUpState = 0;
-        post_message(m_notify, F_GetInsDataMsg(), 0, kind.kind);
+        post_to_main_window(F_GetInsDataMsg(), 0, kind.kind);
         return 0;
     }
     return -1;

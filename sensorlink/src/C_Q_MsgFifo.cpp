@@ -4,19 +4,11 @@
 #include <cstring>
 
 #include "helm/kernel/clock.h"
+#include "section_lock.h"
+
+using helm::sensorlink::SectionLock;
 
 namespace {
-
-class LockGuard {
-public:
-    explicit LockGuard(CRITICAL_SECTION* lock) : m_lock(lock) { EnterCriticalSection(m_lock); }
-    ~LockGuard() { LeaveCriticalSection(m_lock); }
-    LockGuard(const LockGuard&) = delete;
-    LockGuard& operator=(const LockGuard&) = delete;
-
-private:
-    CRITICAL_SECTION* m_lock;
-};
 
 // The tick wraps after 49.7 days; a due time is compared as a signed
 // distance so the queue keeps running across the wrap. 0 means at once.
@@ -54,7 +46,7 @@ int C_Q_MsgFifo::F_AddNewMsgFifo(int id, unsigned short type, bool keep, unsigne
     entry->keep = keep ? 1 : 0;
     entry->period = period_ms;
     entry->next_due = 0;
-    LockGuard guard(&m_lock);
+    SectionLock guard(&m_lock);
     remove_locked(id);
     m_entries.push_back(std::move(entry));
     return 0;
@@ -69,7 +61,7 @@ int C_Q_MsgFifo::F_GetFirstMsgFifo(sMSG* out, unsigned int now_tick)
 {
     sMSG scratch{};
     sMSG* result = out != nullptr ? out : &scratch;
-    LockGuard guard(&m_lock);
+    SectionLock guard(&m_lock);
     if (m_entries.empty()) {
         std::memset(result, 0, sizeof *result);
         return -1;
@@ -98,24 +90,24 @@ int C_Q_MsgFifo::remove_locked(int id)
 
 int C_Q_MsgFifo::F_FindAndRemoveFifo(int id)
 {
-    LockGuard guard(&m_lock);
+    SectionLock guard(&m_lock);
     return remove_locked(id);
 }
 
 void C_Q_MsgFifo::P_RemoveAllFifo()
 {
-    LockGuard guard(&m_lock);
+    SectionLock guard(&m_lock);
     m_entries.clear();
 }
 
 unsigned int C_Q_MsgFifo::F_GetTailleFifo()
 {
-    LockGuard guard(&m_lock);
+    SectionLock guard(&m_lock);
     return static_cast<unsigned int>(m_entries.size());
 }
 
 bool C_Q_MsgFifo::F_IsInFifo(int id)
 {
-    LockGuard guard(&m_lock);
+    SectionLock guard(&m_lock);
     return std::any_of(m_entries.begin(), m_entries.end(), [id](const auto& e) { return e->id == id; });
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "helm/kernel/station_path.h"
+
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -40,9 +42,20 @@ int C_Q_Tools::F_AddChecksum(std::string* frame)
     return 0;
 }
 
-bool C_Q_Tools::F_TestNMEAChecksum(const std::string* sentence)
+int C_Q_Tools::F_AddChecksum(CString* frame)
 {
-    return sentence != nullptr && F_TestNMEAChecksum(std::string_view(*sentence));
+    if (frame == nullptr)
+        return -1;
+    std::string text = frame->str();
+    if (F_AddChecksum(&text) != 0)
+        return -1;
+    *frame = CString(text);
+    return 0;
+}
+
+bool C_Q_Tools::F_TestNMEAChecksum(const CString* sentence)
+{
+    return sentence != nullptr && F_TestNMEAChecksum(std::string_view(sentence->str()));
 }
 
 bool C_Q_Tools::F_TestNMEAChecksum(std::string_view sentence)
@@ -95,11 +108,11 @@ int C_Q_Tools::F_CryptCnfBytes(const char* bytes, std::size_t size)
     return result;
 }
 
-int C_Q_Tools::F_CryptFileCnf(const std::string& path, int* error)
+int C_Q_Tools::F_CryptFileCnf(CString path, int* error)
 {
     int local_error = 0;
     int* err = error != nullptr ? error : &local_error;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(helm::kernel::native_path(path.str()).c_str(), "rb");
     if (file == nullptr) {
         *err = -1;
         return -1;

@@ -91,7 +91,7 @@ UINT C_Q_TvrCtrlCmd::F_GetTvrCnfMsg()
 
 void C_Q_TvrCtrlCmd::post(UINT message, LPARAM lParam)
 {
-    post_message(m_notify, message, 0, lParam);
+    post_to_main_window(message, 0, lParam);
 }
 
 void C_Q_TvrCtrlCmd::P_InitAllTvrTextAndCnf()
@@ -195,16 +195,23 @@ void C_Q_TvrCtrlCmd::F_UpdateTvrAllCnf(bool send)
     set_range(TVR_ID_ANOUT, TVR_ID_ANOUT + std::min<int>(m_cnf_sys.NbAnalogicOutput, TVR_MAX_ANALOG_OUTPUT) - 1);
 }
 
-void C_Q_TvrCtrlCmd::F_TvrWakeUp(std::string* frame)
+void C_Q_TvrCtrlCmd::F_TvrWakeUp(CString* frame)
 {
     if (frame != nullptr)
-        *frame = with_checksum("$KVST_,WAKE");
+        *frame = CString(with_checksum("$KVST_,WAKE"));
 }
 
-void C_Q_TvrCtrlCmd::P_MakeTvrFrame(uint16_t id, uint16_t type, std::string* frame)
+void C_Q_TvrCtrlCmd::P_MakeTvrFrame(uint16_t id, uint16_t type, CString* frame)
 {
     if (frame == nullptr)
         return;
+    std::string built;
+    make_frame(id, type, &built);
+    *frame += CString(built);
+}
+
+void C_Q_TvrCtrlCmd::make_frame(uint16_t id, uint16_t type, std::string* frame)
+{
     const uint16_t model = m_cnf_sys.SystemType;
     char buffer[96];
 

@@ -56,7 +56,7 @@ UINT C_Q_TvrData::F_GetTvrDataMsg()
 
 void C_Q_TvrData::post(int kind)
 {
-    post_message(m_notify, F_GetTvrDataMsg(), 0, kind);
+    post_to_main_window(F_GetTvrDataMsg(), 0, kind);
 }
 
 int C_Q_TvrData::F_DecodeTvrData(const char* sentence, uint32_t time_stamp_ms)

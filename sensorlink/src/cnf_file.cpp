@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "helm/kernel/station_path.h"
 #include "helm/sensorlink/C_Q_Tools.h"
 
 namespace helm::sensorlink::cnf {
@@ -73,7 +74,7 @@ Sections parse_ini(std::string_view body)
 // seal does not match.
 bool read_sealed(const std::string& path, std::string* body)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(helm::kernel::native_path(path).c_str(), "rb");
     if (file == nullptr)
         return false;
     std::string bytes;
@@ -98,7 +99,7 @@ bool read_sealed(const std::string& path, std::string* body)
 bool write_sealed(const std::string& path, const std::string& body)
 {
     const std::string bytes = body + secure_section(body, true);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(helm::kernel::native_path(path).c_str(), "wb");
     if (file == nullptr)
         return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();

@@ -51,7 +51,7 @@ std::string text_of(const char* text, std::size_t size)
 
 }  // namespace
 
-int C_Q_InsCtrlCmd::F_SaveInsCnfFile(const std::string& path)
+int C_Q_InsCtrlCmd::F_SaveInsCnfFile(CString path)
 {
     const sINS_SETTINGS& sys = m_cnf_sys;
     std::string body = "[Info]\r\nType=" + std::to_string(sys.SystemType) + "\r\n";
@@ -77,13 +77,13 @@ int C_Q_InsCtrlCmd::F_SaveInsCnfFile(const std::string& path)
     });
     for (const auto& [name, lines] : sections)
         body += "[" + name + "]\r\n" + lines;
-    return write_sealed(path, body) ? 0 : -1;
+    return write_sealed(path.str(), body) ? 0 : -1;
 }
 
-int C_Q_InsCtrlCmd::F_PrepareLoadInsCnfFile(const std::string& path)
+int C_Q_InsCtrlCmd::F_PrepareLoadInsCnfFile(CString path)
 {
     std::string body;
-    if (!read_sealed(path, &body))
+    if (!read_sealed(path.str(), &body))
         return -2;
     const Sections sections = parse_ini(body);
     const auto info = sections.find("info");

@@ -70,7 +70,7 @@ void apply_file(const Sections& sections, sTVR_SETTINGS* settings)
 
 }  // namespace
 
-int C_Q_TvrCtrlCmd::F_SaveTvrCnfFile(const std::string& path)
+int C_Q_TvrCtrlCmd::F_SaveTvrCnfFile(CString path)
 {
     const sTVR_SETTINGS& sys = m_cnf_sys;
     std::string body = "[System]\r\nSystemType=" + std::to_string(sys.SystemType) + "\r\n";
@@ -88,13 +88,13 @@ int C_Q_TvrCtrlCmd::F_SaveTvrCnfFile(const std::string& path)
             body += "\r\n";
         });
     });
-    return write_sealed(path, body) ? 0 : -1;
+    return write_sealed(path.str(), body) ? 0 : -1;
 }
 
-int C_Q_TvrCtrlCmd::F_PrepareLoadTvrCnfFile(const std::string& path)
+int C_Q_TvrCtrlCmd::F_PrepareLoadTvrCnfFile(CString path)
 {
     std::string body;
-    if (!read_sealed(path, &body))
+    if (!read_sealed(path.str(), &body))
         return -2;
     sTVR_SETTINGS loaded = m_cnf_sys;
     apply_file(parse_ini(body), &loaded);
@@ -102,10 +102,10 @@ int C_Q_TvrCtrlCmd::F_PrepareLoadTvrCnfFile(const std::string& path)
     return 0;
 }
 
-int C_Q_TvrCtrlCmd::F_ReBootLoadTvrCnfFile(const std::string& path)
+int C_Q_TvrCtrlCmd::F_ReBootLoadTvrCnfFile(CString path)
 {
     std::string body;
-    if (!read_sealed(path, &body))
+    if (!read_sealed(path.str(), &body))
         return 0;
     sTVR_SETTINGS loaded = m_cnf_sys;
     apply_file(parse_ini(body), &loaded);

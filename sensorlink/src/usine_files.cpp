@@ -289,7 +289,7 @@ int read_file(const std::string& path, Sections* sections)
 
 }  // namespace
 
-int C_Q_CnfUsineCtrlCmd::F_SaveFileCnfModele(const std::string& path) const
+int C_Q_CnfUsineCtrlCmd::F_SaveFileCnfModele(CString path) const
 {
     sUSINE_SETTINGS copy = m_cnf_ihm;
     std::string body;
@@ -304,13 +304,13 @@ int C_Q_CnfUsineCtrlCmd::F_SaveFileCnfModele(const std::string& path) const
             body += "Row" + std::to_string(r) + "=" + doubles_line({row[0], row[1], row[2]}) + "\r\n";
         }
     }
-    return write_sealed(path, body) ? 0 : -1;
+    return write_sealed(path.str(), body) ? 0 : -1;
 }
 
-int C_Q_CnfUsineCtrlCmd::F_LoadFileCnfModele(const std::string& path)
+int C_Q_CnfUsineCtrlCmd::F_LoadFileCnfModele(CString path)
 {
     Sections sections;
-    if (read_file(path, &sections) != 0)
+    if (read_file(path.str(), &sections) != 0)
         return -1;
     sUSINE_SETTINGS loaded = m_cnf_ihm;
     for (int i = 0; i < kNbModelTriples; ++i) {
@@ -332,18 +332,18 @@ int C_Q_CnfUsineCtrlCmd::F_LoadFileCnfModele(const std::string& path)
     return 0;
 }
 
-int C_Q_CnfUsineCtrlCmd::F_SaveFileCnfSystem(const std::string& path) const
+int C_Q_CnfUsineCtrlCmd::F_SaveFileCnfSystem(CString path) const
 {
     std::string body;
     for (const SystemKey& key : kSystemKeys)
         body += section(key.name, "Value", key.write(m_cnf_ihm));
-    return write_sealed(path, body) ? 0 : -1;
+    return write_sealed(path.str(), body) ? 0 : -1;
 }
 
-int C_Q_CnfUsineCtrlCmd::F_LoadFileCnfSystem(const std::string& path)
+int C_Q_CnfUsineCtrlCmd::F_LoadFileCnfSystem(CString path)
 {
     Sections sections;
-    if (read_file(path, &sections) != 0)
+    if (read_file(path.str(), &sections) != 0)
         return -1;
     sUSINE_SETTINGS loaded = m_cnf_ihm;
     for (const SystemKey& key : kSystemKeys) {

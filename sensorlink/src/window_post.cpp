@@ -1,27 +1,16 @@
 #include "helm/sensorlink/window_post.h"
 
-#include <atomic>
+#include <afxwin.h>
 
 namespace helm::sensorlink {
-namespace {
 
-BOOL post_nothing(HWND, UINT, WPARAM, LPARAM)
+BOOL post_to_main_window(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return FALSE;
-}
-
-std::atomic<PostMessageFn> g_poster{post_nothing};
-
-}  // namespace
-
-void set_post_message(PostMessageFn poster)
-{
-    g_poster.store(poster != nullptr ? poster : post_nothing);
-}
-
-BOOL post_message(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return g_poster.load()(window, message, wParam, lParam);
+    CWinThread* thread = AfxGetThread();
+    CWnd* main = thread != nullptr ? thread->GetMainWnd() : nullptr;
+    if (main == nullptr || main->m_hWnd == nullptr)
+        return FALSE;
+    return ::PostMessage(main->m_hWnd, message, wParam, lParam);
 }
 
 }  // namespace helm::sensorlink

@@ -295,10 +295,10 @@ TEST(InsPorts, CountsFromTheWireAreClampedToThePortRecords)
     // The set of every setting then walks three beacons, no more.
     fill_ins_edited(cmd.F_GetAllInsCnfIhm());
     cmd.F_UpdateInsAllCnf(true, true);
-    std::string frames;
+    CString frames;
     for (int id : drain_queue(&cmd))
         cmd.P_MakeInsFrame(static_cast<uint16_t>(id), 1, &frames);
-    EXPECT_NE(frames.find("USBINT,9,BC2,2*"), std::string::npos);
+    EXPECT_NE(frames.Find("USBINT,9,BC2,2*"), -1);
 }
 
 TEST(InsPorts, PortTypesAreTakenUntilEveryPortHasOne)

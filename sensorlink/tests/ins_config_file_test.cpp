@@ -22,15 +22,15 @@ std::string all_sets(C_Q_InsCtrlCmd& cmd)
             return (id - INS_ID_USBKFM) % INS_MAX_BEACON < sys.NbUsblBeacon;
         return true;
     };
-    std::string frames;
+    CString frames;
     for (int id = INS_ID_RSCM; id <= INS_ID_SECLV + 2; ++id) {
         if (!has(id))
             continue;
-        std::string frame;
+        CString frame;
         cmd.P_MakeInsFrame(static_cast<uint16_t>(id), 1, &frame);
         frames += frame;
     }
-    return frames;
+    return frames.str();
 }
 
 void write_text(const std::string& path, const std::string& text)
@@ -55,13 +55,13 @@ TEST(InsConfigFile, SavedSettingsLoadBackIntoTheEditedCopy)
         saver.F_GetAllInsCnfSys()->NbUsblBeacon = 3;
         fill_ins_edited(saver.F_GetAllInsCnfSys());
         const std::string path = dir.file(std::string(code) + ".txt");
-        ASSERT_EQ(saver.F_SaveInsCnfFile(path), 0);
+        ASSERT_EQ(saver.F_SaveInsCnfFile(path.c_str()), 0);
         saver.F_UpdateInsAllCnf(false, false);
 
         C_Q_InsCtrlCmd loader;
         make_system(&loader, code);
         loader.F_GetAllInsCnfSys()->NbUsblBeacon = 3;
-        ASSERT_EQ(loader.F_PrepareLoadInsCnfFile(path), 0) << code;
+        ASSERT_EQ(loader.F_PrepareLoadInsCnfFile(path.c_str()), 0) << code;
         EXPECT_EQ(all_sets(loader), all_sets(saver)) << code;
         EXPECT_EQ(loader.F_GetTailleFifo(), 0u);
     }
@@ -76,7 +76,7 @@ TEST(InsConfigFile, LayoutHasTheInfoSectionThenOneSectionPerItemThenTheSeal)
     fill_ins_edited(&s);
     s.NbUsblBeacon = 2;
     std::snprintf(s.SerialNumber, sizeof s.SerialNumber, "SN,1*");
-    ASSERT_EQ(cmd.F_SaveInsCnfFile(dir.file("q3.dat")), 0);
+    ASSERT_EQ(cmd.F_SaveInsCnfFile(dir.file("q3.dat").c_str()), 0);
     const std::string text = helm::test::read_file(dir.file("q3.dat"));
     EXPECT_EQ(text.rfind("[Info]\r\nType=8\r\nSystem=Quillo3IO\r\nSerialNumber=SN 1 \r\n", 0), 0u);
     for (const char* part : {"[SerialCMA]\r\nBaudrate=10\r\nParity=20\r\n[SerialCMB]",
@@ -105,7 +105,7 @@ TEST(InsConfigFile, FilesThatCannotBeTakenLeaveTheEditedCopyAlone)
     C_Q_InsCtrlCmd saver;
     make_system(&saver, "QUIL7");
     fill_ins_edited(saver.F_GetAllInsCnfSys());
-    ASSERT_EQ(saver.F_SaveInsCnfFile(dir.file("good.txt")), 0);
+    ASSERT_EQ(saver.F_SaveInsCnfFile(dir.file("good.txt").c_str()), 0);
     const std::string good = helm::test::read_file(dir.file("good.txt"));
     const std::string body = good.substr(0, good.find("[Secure]"));
 
@@ -131,12 +131,12 @@ TEST(InsConfigFile, FilesThatCannotBeTakenLeaveTheEditedCopyAlone)
         C_Q_InsCtrlCmd cmd;
         make_system(&cmd, "QUIL7");
         const std::string before = all_sets(cmd);
-        EXPECT_EQ(cmd.F_PrepareLoadInsCnfFile(dir.file("bad.txt")), -2) << c.name;
+        EXPECT_EQ(cmd.F_PrepareLoadInsCnfFile(dir.file("bad.txt").c_str()), -2) << c.name;
         EXPECT_EQ(all_sets(cmd), before) << c.name;
     }
     C_Q_InsCtrlCmd cmd;
-    EXPECT_EQ(cmd.F_PrepareLoadInsCnfFile(dir.file("missing.txt")), -2);
-    EXPECT_EQ(cmd.F_SaveInsCnfFile(dir.file("no/such/dir.txt")), -1);
+    EXPECT_EQ(cmd.F_PrepareLoadInsCnfFile(dir.file("missing.txt").c_str()), -2);
+    EXPECT_EQ(cmd.F_SaveInsCnfFile(dir.file("no/such/dir.txt").c_str()), -1);
 }
 
 TEST(InsConfigFile, AMalformedValueKeepsTheReadOneAndTheOthersApply)
@@ -151,7 +151,7 @@ TEST(InsConfigFile, AMalformedValueKeepsTheReadOneAndTheOthersApply)
         "[Info]\r\nType=9\r\n[SerialCMA]\r\nBaudrate=fast\r\nParity=2\r\n[Bias]\r\nX=1e60\r\nY=0.25\r\n"
         "[UtmPos]\r\nHemisphere=North\r\nZone=32\r\n";
     write_text(dir.file("old.txt"), seal_only(body));
-    ASSERT_EQ(cmd.F_PrepareLoadInsCnfFile(dir.file("old.txt")), 0);
+    ASSERT_EQ(cmd.F_PrepareLoadInsCnfFile(dir.file("old.txt").c_str()), 0);
     const sINS_SETTINGS& e = *cmd.F_GetAllInsCnfIhm();
     EXPECT_EQ(e.RsCm[0].Baudrate, 3);
     EXPECT_EQ(e.RsCm[0].Parity, 2);

@@ -24,9 +24,9 @@ TEST(InsFrames, EverySentenceOfTheCommandTable)
         fill_ins_edited(cmd.F_GetAllInsCnfIhm());
         cmd.F_AddNewMsgFifo(c.id, static_cast<unsigned short>(c.type), false, 0);
         cmd.F_AddNewMsgFifo(9999, 0, false, 0);  // keeps the save from being alone
-        std::string frame;
+        CString frame;
         cmd.P_MakeInsFrame(static_cast<uint16_t>(c.id), static_cast<uint16_t>(c.type), &frame);
-        EXPECT_EQ(frame, c.frame) << "id " << c.id << " type " << c.type;
+        EXPECT_EQ(frame.str(), c.frame) << "id " << c.id << " type " << c.type;
         EXPECT_EQ(cmd.F_IsInFifo(c.id), c.stays) << "id " << c.id << " type " << c.type;
     }
 }
@@ -40,7 +40,7 @@ TEST(InsFrames, SetClearsOnlyTheReceivedFlagOfItsOwnItem)
     sys.Beacon[1].KfmValid = 1;
     sys.RsCm[3].Valid = 1;
     sys.Bias.Valid = 1;
-    std::string frame;
+    CString frame;
     cmd.P_MakeInsFrame(INS_ID_USBLV + 1, 1, &frame);
     cmd.P_MakeInsFrame(INS_ID_RSCM + 3, 0, &frame);  // an ask keeps it
     EXPECT_EQ(sys.Beacon[1].LvValid, 0);
@@ -55,14 +55,14 @@ TEST(InsFrames, SaveWaitsUntilItIsTheOnlyEntry)
     make_system(&cmd, "QUIL7");
     cmd.F_AddNewMsgFifo(INS_ID_SAVE, 0, false, 0);
     cmd.F_AddNewMsgFifo(INS_ID_BIAS, 0, false, 0);
-    std::string frame;
+    CString frame;
     cmd.P_MakeInsFrame(INS_ID_SAVE, 0, &frame);
-    EXPECT_EQ(frame, "");
+    EXPECT_EQ(frame.str(), "");
     EXPECT_TRUE(cmd.F_IsInFifo(INS_ID_SAVE));
     cmd.F_DecodeInsCnf(ins_sealed("$PVRNK,CONFIG,BIAS__,0.100,0.200,0.300"));
     EXPECT_FALSE(cmd.F_IsInFifo(INS_ID_BIAS));
     cmd.P_MakeInsFrame(INS_ID_SAVE, 0, &frame);
-    EXPECT_EQ(frame, ins_sealed("$PVRNK,CONFIG,SAVE__,,"));
+    EXPECT_EQ(frame.str(), ins_sealed("$PVRNK,CONFIG,SAVE__,,"));
     // It stays until the system confirms it.
     EXPECT_TRUE(cmd.F_IsInFifo(INS_ID_SAVE));
     cmd.F_DecodeInsCnf(ins_sealed("$PVRNK,CONFIG,SAVE__,OK"));
@@ -85,9 +85,9 @@ TEST(InsFrames, FlagsOfTheReadSettingsChooseStaticAlignmentAndDeadReckoningValue
         {INS_ID_DDRECK, 0, "$PVRNK,CONFIG,DDRECK,0"},
     };
     for (const Case& c : cases) {
-        std::string frame;
+        CString frame;
         cmd.P_MakeInsFrame(static_cast<uint16_t>(c.id), static_cast<uint16_t>(c.type), &frame);
-        EXPECT_EQ(frame, ins_sealed(c.sentence)) << c.id << " type " << c.type;
+        EXPECT_EQ(frame.str(), ins_sealed(c.sentence)) << c.id << " type " << c.type;
     }
 }
 
@@ -97,14 +97,14 @@ TEST(InsFrames, PortTypeAskNamesOnlyThePortsStillMissingAndLeavesWhenNoneIs)
     make_system(&cmd, "SELVO");  // three serial ports
     cmd.F_AddNewMsgFifo(INS_ID_IORS, 0, false, 0);
     cmd.F_GetAllInsCnfSys()->RsPortTypeValid[1] = 1;
-    std::string frame;
+    CString frame;
     cmd.P_MakeInsFrame(INS_ID_IORS, 0, &frame);
-    EXPECT_EQ(frame, ins_sealed("$PVRNK,CONFIG,IORS_A,,") + ins_sealed("$PVRNK,CONFIG,IORS_C,,"));
+    EXPECT_EQ(frame.str(), ins_sealed("$PVRNK,CONFIG,IORS_A,,") + ins_sealed("$PVRNK,CONFIG,IORS_C,,"));
     cmd.F_GetAllInsCnfSys()->RsPortTypeValid[0] = 1;
     cmd.F_GetAllInsCnfSys()->RsPortTypeValid[2] = 1;
-    frame.clear();
+    frame.Empty();
     cmd.P_MakeInsFrame(INS_ID_IORS, 0, &frame);
-    EXPECT_EQ(frame, "");
+    EXPECT_EQ(frame.str(), "");
     EXPECT_FALSE(cmd.F_IsInFifo(INS_ID_IORS));
 }
 
@@ -114,23 +114,23 @@ TEST(InsFrames, TextAsksCarryTheListCountAndTheLanguageLetter)
     make_system(&cmd, "QUIL7");
     cmd.P_SetLanguageTextLoaded("French");
     cmd.F_GetAllInsText()->Status[1].Count = 12;
-    std::string frame;
+    CString frame;
     cmd.P_MakeInsFrame(INS_ID_TXT_STATUS + 1, 0, &frame);
-    EXPECT_EQ(frame, ins_sealed("$PVRNK,TEXT__,ALGSTS,0,12,F"));
+    EXPECT_EQ(frame.str(), ins_sealed("$PVRNK,TEXT__,ALGSTS,0,12,F"));
     // The serial line texts walk the baud rates, then the parities.
     cmd.F_DecodeInsCnf(ins_sealed("$PVRNK,TEXT__,RSCM_X,0,2,4800"));
     cmd.F_DecodeInsCnf(ins_sealed("$PVRNK,TEXT__,RSCM_X,0,2,________________"));
-    frame.clear();
+    frame.Empty();
     cmd.P_MakeInsFrame(INS_ID_TXT_RSCM, 0, &frame);
-    EXPECT_EQ(frame, ins_sealed("$PVRNK,TEXT__,RSCM_X,1,0,F"));
+    EXPECT_EQ(frame.str(), ins_sealed("$PVRNK,TEXT__,RSCM_X,1,0,F"));
 }
 
 TEST(InsFrames, WakeUpSentence)
 {
     C_Q_InsCtrlCmd cmd;
-    std::string frame = "left over";
+    CString frame = "left over";
     cmd.F_InsWakeUp(&frame);
-    EXPECT_EQ(frame, "$PVRNK,CONFIG,WAKEUP*46\r\n");
+    EXPECT_EQ(frame.str(), "$PVRNK,CONFIG,WAKEUP*46\r\n");
 }
 
 }  // namespace

@@ -1,66 +1,20 @@
-// The inertial command set against the simulated system, in process: the
-// worker's turn (take the due entry, build, send; read the answers, test,
-// decode) run by hand with a clock that moves 100 ms per turn.
+// The inertial command set against the simulated system, in process,
+// through the link server's frame building and decoding.
 #include <gtest/gtest.h>
 
-#include "helm/sensorlink/C_Q_InsData.h"
 #include "ins_fixture.h"
+#include "sim_link.h"
 #include "talvor_sim/ins_simulator.h"
 
 namespace {
 
-class InsLink {
+class InsLink : public SimulatedLink<talvor_sim::InertialSimulator> {
 public:
-    explicit InsLink(const char* code) : sim(code) { sim.set_data_enabled(false); }
+    explicit InsLink(const char* code) : SimulatedLink(1, code) {}
+    int run_until_empty(int max_turns) { return SimulatedLink::run_until_empty(cmd, max_turns); }
 
-    std::string turn()
-    {
-        now += 100;
-        std::string frame;
-        if (data.F_GetInsWakeUpState() == 1) {
-            cmd.F_InsWakeUp(&frame);
-        } else {
-            sMSG msg{};
-            if (cmd.F_GetFirstMsgFifo(&msg, now) == 0)
-                cmd.P_MakeInsFrame(static_cast<uint16_t>(msg.id), msg.type, &frame);
-        }
-        if (!frame.empty())
-            sim.receive(frame, now);
-        read();
-        return frame;
-    }
-
-    void read()
-    {
-        sim.advance(now);
-        pending += sim.take_output();
-        std::size_t end;
-        while ((end = pending.find('\n')) != std::string::npos) {
-            const std::string line = pending.substr(0, end + 1);
-            pending.erase(0, end + 1);
-            ASSERT_TRUE(C_Q_Tools::F_TestNMEAChecksum(&line)) << line;
-            if (cmd.F_DecodeInsCnf(line) == -1 && data.F_DecodeInsData(line, now) == 0 &&
-                cmd.F_GetInsSystemType() == 0)
-                cmd.F_AddNewMsgFifo(INS_ID_EQP, 0, true, 0);
-        }
-    }
-
-    int run_until_empty(int max_turns)
-    {
-        int turns = 0;
-        while (cmd.F_GetTailleFifo() > 0 && turns < max_turns) {
-            turn();
-            ++turns;
-        }
-        return turns;
-    }
-
-    PostRecorder posts;
-    C_Q_InsCtrlCmd cmd;
-    C_Q_InsData data;
-    talvor_sim::InertialSimulator sim;
-    std::string pending;
-    uint32_t now = 1000;
+    C_Q_InsCtrlCmd& cmd = *server.F_GetInsCtrlCmd();
+    C_Q_InsData& data = *server.F_GetInsDataDecoder();
 };
 
 std::string field(const sINS_SETTINGS& s, int id)
@@ -68,9 +22,9 @@ std::string field(const sINS_SETTINGS& s, int id)
     // The read value as the set sentence would carry it.
     C_Q_InsCtrlCmd probe;
     *probe.F_GetAllInsCnfIhm() = s;
-    std::string frame;
+    CString frame;
     probe.P_MakeInsFrame(static_cast<uint16_t>(id), 1, &frame);
-    return frame.substr(0, frame.find('*'));
+    return frame.str().substr(0, frame.str().find('*'));
 }
 
 TEST(InsLoad, FullLoadOfAQuillo7IOReadsEverySettingTheSystemHas)

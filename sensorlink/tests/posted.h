@@ -1,11 +1,10 @@
-// Records what Helmcore posts to the main window, in place of the window
-// layer's PostMessage.
+// A window playing the main program's main window: what Helmcore posts to
+// it is taken from the test thread's queue.
 #pragma once
 
-#include <mutex>
 #include <vector>
 
-#include "helm/sensorlink/window_post.h"
+#include <afxwin.h>
 
 struct PostedMessage {
     UINT message;
@@ -14,14 +13,26 @@ struct PostedMessage {
 
 class PostRecorder {
 public:
-    PostRecorder() { helm::sensorlink::set_post_message(&PostRecorder::record); clear(); }
-    ~PostRecorder() { helm::sensorlink::set_post_message(nullptr); }
+    PostRecorder() : m_app("sensorlink tests")
+    {
+        m_window.CreateEx(0, nullptr, "main", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr);
+        m_app.m_pMainWnd = &m_window;
+    }
+    ~PostRecorder()
+    {
+        m_app.m_pMainWnd = nullptr;
+        m_window.DestroyWindow();
+    }
+    PostRecorder(const PostRecorder&) = delete;
+    PostRecorder& operator=(const PostRecorder&) = delete;
 
+    // The registered messages posted since the last call, in order.
     std::vector<PostedMessage> take()
     {
-        std::lock_guard<std::mutex> lock(mutex());
         std::vector<PostedMessage> out;
-        out.swap(log());
+        MSG msg{};
+        while (PeekMessage(&msg, m_window.m_hWnd, 0xC000, 0xFFFF, PM_REMOVE))
+            out.push_back({msg.message, msg.lParam});
         return out;
     }
     void clear() { take(); }
@@ -35,12 +46,6 @@ public:
     }
 
 private:
-    static BOOL record(HWND, UINT message, WPARAM, LPARAM lParam)
-    {
-        std::lock_guard<std::mutex> lock(mutex());
-        log().push_back({message, lParam});
-        return TRUE;
-    }
-    static std::mutex& mutex() { static std::mutex m; return m; }
-    static std::vector<PostedMessage>& log() { static std::vector<PostedMessage> v; return v; }
+    CWinApp m_app;
+    CWnd m_window;
 };

@@ -21,7 +21,7 @@ TEST(Tools, AddChecksumAppendsUpperCaseDigitsAndCrLf)
     EXPECT_EQ(other, "KVTXT,STAALG");
     std::string empty;
     EXPECT_EQ(C_Q_Tools::F_AddChecksum(&empty), -1);
-    EXPECT_EQ(C_Q_Tools::F_AddChecksum(nullptr), -1);
+    EXPECT_EQ(C_Q_Tools::F_AddChecksum(static_cast<CString*>(nullptr)), -1);
 }
 
 TEST(Tools, ChecksumTest)
@@ -47,7 +47,7 @@ TEST(Tools, ChecksumTest)
     };
     for (const Case& c : cases)
         EXPECT_EQ(C_Q_Tools::F_TestNMEAChecksum(std::string_view(c.sentence)), c.good) << c.sentence;
-    EXPECT_FALSE(C_Q_Tools::F_TestNMEAChecksum(static_cast<const std::string*>(nullptr)));
+    EXPECT_FALSE(C_Q_Tools::F_TestNMEAChecksum(static_cast<const CString*>(nullptr)));
 }
 
 TEST(Tools, StatusLevelsByMode)
@@ -97,21 +97,21 @@ TEST(Tools, ConfigurationFileSeal)
 {
     helm::test::TempDir dir;
     int error = 7;
-    EXPECT_EQ(C_Q_Tools::F_CryptFileCnf(dir.file("missing.txt"), &error), -1);
+    EXPECT_EQ(C_Q_Tools::F_CryptFileCnf(dir.file("missing.txt").c_str(), &error), -1);
     EXPECT_EQ(error, -1);
     helm::test::write_file(dir.file("empty.txt"), "");
     error = 7;
-    EXPECT_EQ(C_Q_Tools::F_CryptFileCnf(dir.file("empty.txt"), &error), -1);
+    EXPECT_EQ(C_Q_Tools::F_CryptFileCnf(dir.file("empty.txt").c_str(), &error), -1);
     EXPECT_EQ(error, -1);
 
     // "A" alone: XOR 0, digits "00" -> 0x01000100 twice mixed with 0x5D1.
     helm::test::write_file(dir.file("a.txt"), "A");
-    EXPECT_EQ(C_Q_Tools::F_CryptFileCnf(dir.file("a.txt"), &error), 0x01000000);
+    EXPECT_EQ(C_Q_Tools::F_CryptFileCnf(dir.file("a.txt").c_str(), &error), 0x01000000);
     EXPECT_EQ(error, 0);
     for (const std::string& text : {std::string("[System]\r\nSystemType=7\r\n"), std::string("x\xE9\xFF\x80 bytes"),
                                     std::string(5000, 'Q') + "tail"}) {
         helm::test::write_file(dir.file("f.txt"), text);
-        EXPECT_EQ(C_Q_Tools::F_CryptFileCnf(dir.file("f.txt"), &error), seal_by_hand(text));
+        EXPECT_EQ(C_Q_Tools::F_CryptFileCnf(dir.file("f.txt").c_str(), &error), seal_by_hand(text));
         EXPECT_EQ(C_Q_Tools::F_CryptCnfBytes(text.data(), text.size()), seal_by_hand(text));
     }
     // The first byte is not part of the seal.

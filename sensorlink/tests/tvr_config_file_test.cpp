@@ -21,10 +21,10 @@ protected:
         uint32_t now = 0;
         for (int turn = 0; turn < 500 && cmd.F_GetTailleFifo() > 0; ++turn) {
             sMSG msg{};
-            std::string frame;
+            CString frame;
             if (cmd.F_GetFirstMsgFifo(&msg, now += 100) == 0)
                 cmd.P_MakeTvrFrame(static_cast<uint16_t>(msg.id), msg.type, &frame);
-            sim.receive(frame, now);
+            sim.receive(frame.str(), now);
             std::string out = sim.take_output();
             for (std::size_t end; (end = out.find('\n')) != std::string::npos; out.erase(0, end + 1))
                 cmd.F_DecodeTvrCnf(out.substr(0, end + 1));
@@ -42,7 +42,7 @@ protected:
 
 TEST_F(TvrConfigFile, SavedFileLoadsBackEqual)
 {
-    ASSERT_EQ(cmd.F_SaveTvrCnfFile(path), 0);
+    ASSERT_EQ(cmd.F_SaveTvrCnfFile(path.c_str()), 0);
     const std::string bytes = helm::test::read_file(path);
     EXPECT_EQ(bytes.substr(0, 10), "[System]\r\n");
     EXPECT_NE(bytes.find("[RSCM_E]\r\nBaudrate=5\r\n"), std::string::npos);
@@ -51,31 +51,31 @@ TEST_F(TvrConfigFile, SavedFileLoadsBackEqual)
     EXPECT_NE(bytes.find("\r\n[Secure]\r\nSecure="), std::string::npos);
 
     fill_edited(cmd.F_GetAllTvrCnfIhm());  // edits the file must replace
-    EXPECT_EQ(cmd.F_ReBootLoadTvrCnfFile(path), 0);
-    ASSERT_EQ(cmd.F_PrepareLoadTvrCnfFile(path), 0);
+    EXPECT_EQ(cmd.F_ReBootLoadTvrCnfFile(path.c_str()), 0);
+    ASSERT_EQ(cmd.F_PrepareLoadTvrCnfFile(path.c_str()), 0);
     EXPECT_EQ(std::memcmp(cmd.F_GetAllTvrCnfIhm(), cmd.F_GetAllTvrCnfSys(), sizeof(sTVR_SETTINGS)), 0);
 }
 
 TEST_F(TvrConfigFile, SealIsTheToolsSealOverTheBody)
 {
-    ASSERT_EQ(cmd.F_SaveTvrCnfFile(path), 0);
+    ASSERT_EQ(cmd.F_SaveTvrCnfFile(path.c_str()), 0);
     const std::string bytes = helm::test::read_file(path);
     const std::size_t secure = bytes.find("[Secure]\r\n");
     const std::string body = bytes.substr(0, secure);
     helm::test::write_file(dir.file("body.txt"), body);
     int error = 1;
-    const int seal = C_Q_Tools::F_CryptFileCnf(dir.file("body.txt"), &error);
+    const int seal = C_Q_Tools::F_CryptFileCnf(dir.file("body.txt").c_str(), &error);
     EXPECT_EQ(error, 0);
     EXPECT_EQ(bytes.substr(secure + 10, 7 + std::to_string(seal).size() + 2), "Secure=" + std::to_string(seal) + "\r\n");
 
     // A file sealed with the seal alone (no Crc32 line) is taken.
     helm::test::write_file(dir.file("old.txt"), body + "[Secure]\r\nSecure=" + std::to_string(seal) + "\r\n");
-    EXPECT_EQ(cmd.F_PrepareLoadTvrCnfFile(dir.file("old.txt")), 0);
+    EXPECT_EQ(cmd.F_PrepareLoadTvrCnfFile(dir.file("old.txt").c_str()), 0);
 }
 
 TEST_F(TvrConfigFile, AnyOneChangedByteIsRefused)
 {
-    ASSERT_EQ(cmd.F_SaveTvrCnfFile(path), 0);
+    ASSERT_EQ(cmd.F_SaveTvrCnfFile(path.c_str()), 0);
     const std::string bytes = helm::test::read_file(path);
     const std::string changed_path = dir.file("changed.txt");
     fill_edited(cmd.F_GetAllTvrCnfIhm());
@@ -85,7 +85,7 @@ TEST_F(TvrConfigFile, AnyOneChangedByteIsRefused)
             std::string changed = bytes;
             changed[i] = static_cast<char>(changed[i] ^ flip);
             helm::test::write_file(changed_path, changed);
-            ASSERT_EQ(cmd.F_PrepareLoadTvrCnfFile(changed_path), -2) << "byte " << i << " ^ " << int(flip);
+            ASSERT_EQ(cmd.F_PrepareLoadTvrCnfFile(changed_path.c_str()), -2) << "byte " << i << " ^ " << int(flip);
         }
     }
     EXPECT_EQ(std::memcmp(cmd.F_GetAllTvrCnfIhm(), &before, sizeof before), 0);  // nothing taken
@@ -93,16 +93,16 @@ TEST_F(TvrConfigFile, AnyOneChangedByteIsRefused)
 
 TEST_F(TvrConfigFile, MissingTruncatedOrUnsealedFilesAreRefused)
 {
-    ASSERT_EQ(cmd.F_SaveTvrCnfFile(path), 0);
+    ASSERT_EQ(cmd.F_SaveTvrCnfFile(path.c_str()), 0);
     const std::string bytes = helm::test::read_file(path);
-    EXPECT_EQ(cmd.F_PrepareLoadTvrCnfFile(dir.file("none.txt")), -2);
+    EXPECT_EQ(cmd.F_PrepareLoadTvrCnfFile(dir.file("none.txt").c_str()), -2);
     const std::string cases[] = {"", bytes.substr(0, bytes.size() - 1), bytes.substr(0, bytes.find("[Secure]")),
                                  bytes + "extra\r\n", std::string(70000, '[')};
     for (const std::string& c : cases) {
         helm::test::write_file(dir.file("bad.txt"), c);
-        EXPECT_EQ(cmd.F_PrepareLoadTvrCnfFile(dir.file("bad.txt")), -2) << c.size();
+        EXPECT_EQ(cmd.F_PrepareLoadTvrCnfFile(dir.file("bad.txt").c_str()), -2) << c.size();
     }
-    EXPECT_EQ(cmd.F_SaveTvrCnfFile(dir.file("no/such/dir/file.txt")), -1);
+    EXPECT_EQ(cmd.F_SaveTvrCnfFile(dir.file("no/such/dir/file.txt").c_str()), -1);
 }
 
 TEST_F(TvrConfigFile, RestartIsNeededWhenOrientationBootAddressOrBiasDiffer)
@@ -126,9 +126,9 @@ TEST_F(TvrConfigFile, RestartIsNeededWhenOrientationBootAddressOrBiasDiffer)
     for (const Case& c : cases) {
         *cmd.F_GetAllTvrCnfSys() = read;
         c.change(*cmd.F_GetAllTvrCnfSys());
-        ASSERT_EQ(cmd.F_SaveTvrCnfFile(path), 0);
+        ASSERT_EQ(cmd.F_SaveTvrCnfFile(path.c_str()), 0);
         *cmd.F_GetAllTvrCnfSys() = read;
-        EXPECT_EQ(cmd.F_ReBootLoadTvrCnfFile(path), c.reboot) << c.what;
+        EXPECT_EQ(cmd.F_ReBootLoadTvrCnfFile(path.c_str()), c.reboot) << c.what;
     }
 }
 
@@ -139,7 +139,7 @@ TEST_F(TvrConfigFile, MalformedValuesInASealedFileKeepTheReadValues)
     const std::string file =
         body + "[Secure]\r\nSecure=" + std::to_string(C_Q_Tools::F_CryptCnfBytes(body.data(), body.size())) + "\r\n";
     helm::test::write_file(path, file);
-    ASSERT_EQ(cmd.F_PrepareLoadTvrCnfFile(path), 0);
+    ASSERT_EQ(cmd.F_PrepareLoadTvrCnfFile(path.c_str()), 0);
     const sTVR_SETTINGS& ihm = *cmd.F_GetAllTvrCnfIhm();
     const sTVR_SETTINGS& sys = *cmd.F_GetAllTvrCnfSys();
     EXPECT_EQ(ihm.RsPort[0].Baudrate, sys.RsPort[0].Baudrate);

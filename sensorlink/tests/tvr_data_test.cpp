@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "helm/sensorlink/C_Q_TvrData.h"
+#include "helm/sensorlink/window_post.h"
 #include "tvr_fixture.h"
 
 namespace {
@@ -74,10 +75,9 @@ TEST(TvrData, AnyDataSentenceEndsTheWakeUpState)
     EXPECT_EQ(data.F_GetTvrWakeUpState(), 0);
 }
 
-TEST(TvrData, MessageGoesNowhereUntilAPosterIsInstalled)
+TEST(TvrData, MessageGoesNowhereWithoutAMainWindow)
 {
-    helm::sensorlink::set_post_message(nullptr);
-    EXPECT_EQ(helm::sensorlink::post_message(nullptr, C_Q_TvrData::F_GetTvrDataMsg(), 0, 1024), FALSE);
+    EXPECT_EQ(helm::sensorlink::post_to_main_window(C_Q_TvrData::F_GetTvrDataMsg(), 0, 1024), FALSE);
     EXPECT_NE(C_Q_TvrData::F_GetTvrDataMsg(), 0u);
     EXPECT_NE(C_Q_TvrData::F_GetTvrDataMsg(), C_Q_TvrCtrlCmd::F_GetTvrCnfMsg());
 }

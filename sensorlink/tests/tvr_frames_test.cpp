@@ -24,9 +24,9 @@ void check_frames(uint16_t model, const FrameCase* cases, std::size_t count)
         fill_edited(cmd.F_GetAllTvrCnfIhm());
         cmd.F_AddNewMsgFifo(c.id, static_cast<unsigned short>(c.type), false, 0);
         cmd.F_AddNewMsgFifo(9999, 0, false, 0);  // keeps the save from being alone
-        std::string frame;
+        CString frame;
         cmd.P_MakeTvrFrame(static_cast<uint16_t>(c.id), static_cast<uint16_t>(c.type), &frame);
-        EXPECT_EQ(frame, c.frame) << "model " << model << " id " << c.id << " type " << c.type;
+        EXPECT_EQ(frame.str(), c.frame) << "model " << model << " id " << c.id << " type " << c.type;
         const bool stays = std::string(c.frame).empty() ? (c.id == TVR_ID_TXT_ANOUT) : c.id != TVR_ID_RESET;
         EXPECT_EQ(cmd.F_IsInFifo(c.id), stays) << "model " << model << " id " << c.id;
     }
@@ -50,7 +50,7 @@ TEST(TvrFrames, SetClearsTheReceivedFlagOfItsItem)
     make_model(&cmd, TVR_MODEL_TALVOR4);
     cmd.F_GetAllTvrCnfSys()->Bias.Valid = 1;
     cmd.F_GetAllTvrCnfSys()->RsPort[2].RsCmValid = 1;
-    std::string frame;
+    CString frame;
     cmd.P_MakeTvrFrame(TVR_ID_BIAS, 1, &frame);
     cmd.P_MakeTvrFrame(TVR_ID_RSCM + 2, 0, &frame);  // an ask keeps it
     EXPECT_EQ(cmd.F_GetAllTvrCnfSys()->Bias.Valid, 0);
@@ -62,12 +62,12 @@ TEST(TvrFrames, SetOfAnUnknownModelSendsTheAskAlone)
     C_Q_TvrCtrlCmd cmd;
     make_model(&cmd, 0);
     fill_edited(cmd.F_GetAllTvrCnfIhm());
-    std::string frame;
+    CString frame;
     cmd.P_MakeTvrFrame(TVR_ID_BIAS, 1, &frame);
-    EXPECT_EQ(frame, sealed("$KVBIA,,"));
-    frame.clear();
+    EXPECT_EQ(frame.str(), sealed("$KVBIA,,"));
+    frame.Empty();
     cmd.P_MakeTvrFrame(TVR_ID_RSCM + 4, 1, &frame);  // five ports until the model is known
-    EXPECT_EQ(frame, sealed("$KVCNF,RSCM_E,,"));
+    EXPECT_EQ(frame.str(), sealed("$KVCNF,RSCM_E,,"));
 }
 
 TEST(TvrFrames, SaveWaitsUntilItIsAloneThenGoesOnce)
@@ -76,13 +76,13 @@ TEST(TvrFrames, SaveWaitsUntilItIsAloneThenGoesOnce)
     make_model(&cmd, TVR_MODEL_TALVOR4);
     cmd.F_AddNewMsgFifo(TVR_ID_BIAS, 0, false, 0);
     cmd.F_AddNewMsgFifo(TVR_ID_SAVE, 0, false, 0);
-    std::string frame;
+    CString frame;
     cmd.P_MakeTvrFrame(TVR_ID_SAVE, 0, &frame);
-    EXPECT_EQ(frame, "");
+    EXPECT_EQ(frame.str(), "");
     EXPECT_TRUE(cmd.F_IsInFifo(TVR_ID_SAVE));
     cmd.F_FindAndRemoveFifo(TVR_ID_BIAS);
     cmd.P_MakeTvrFrame(TVR_ID_SAVE, 0, &frame);
-    EXPECT_EQ(frame, "$KVSAV,,*59\r\n");
+    EXPECT_EQ(frame.str(), "$KVSAV,,*59\r\n");
     EXPECT_EQ(cmd.F_GetTailleFifo(), 0u);
 }
 
@@ -96,21 +96,21 @@ TEST(TvrFrames, TextAsksCarryTheCurrentFieldAndCursor)
     cmd.F_DecodeTvrCnf(sealed("$KVTXT,RSCM_A,E,1,2,9600"));
     cmd.F_DecodeTvrCnf(sealed("$KVTXT,RSCM_A,E,0,2,________________"));
     cmd.F_DecodeTvrCnf(sealed("$KVTXT,RSCM_A,E,0,3,None"));
-    std::string frame;
+    CString frame;
     cmd.P_MakeTvrFrame(TVR_ID_TXT_RSCM, 0, &frame);
-    EXPECT_EQ(frame, sealed("$KVTXT,RSCM_A,E,1,1"));
-    frame.clear();
+    EXPECT_EQ(frame.str(), sealed("$KVTXT,RSCM_A,E,1,1"));
+    frame.Empty();
     cmd.F_DecodeTvrCnf(sealed("$KVTXT,STASOR,E,8194,1,Gyro"));
     cmd.P_MakeTvrFrame(TVR_ID_STASOR, 0, &frame);
-    EXPECT_EQ(frame, sealed("$KVTXT,STASOR,E,0,1"));
+    EXPECT_EQ(frame.str(), sealed("$KVTXT,STASOR,E,0,1"));
 }
 
 TEST(TvrFrames, WakeUp)
 {
     C_Q_TvrCtrlCmd cmd;
-    std::string frame = "old";
+    CString frame = "old";
     cmd.F_TvrWakeUp(&frame);
-    EXPECT_EQ(frame, sealed("$KVST_,WAKE"));
+    EXPECT_EQ(frame.str(), sealed("$KVST_,WAKE"));
 }
 
 TEST(TvrFrames, TextsThatWouldBreakTheSentenceAreBlanked)
@@ -121,9 +121,9 @@ TEST(TvrFrames, TextsThatWouldBreakTheSentenceAreBlanked)
     port.OutProtocol = 2;
     std::snprintf(port.UserProtocolName, sizeof port.UserProtocolName, "a,b*c$d");
     std::snprintf(port.UserProtocol, sizeof port.UserProtocol, "x,y\r\n*z~");
-    std::string frame;
+    CString frame;
     cmd.P_MakeTvrFrame(TVR_ID_RSOUT, 1, &frame);
-    EXPECT_EQ(frame, sealed("$KVCNF,RSUDPA,x,y   z~") + sealed("$KVCNF,RSOUTA,2,0,0,0,0,a b c d") +
+    EXPECT_EQ(frame.str(), sealed("$KVCNF,RSUDPA,x,y   z~") + sealed("$KVCNF,RSOUTA,2,0,0,0,0,a b c d") +
                          sealed("$KVCNF,RSOUTA,,"));
 }
 

@@ -47,11 +47,11 @@ TEST(UsineAnswers, MatrixIsWalkedElementByElementAndChecksItsIndices)
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
             ASSERT_TRUE(cmd.F_IsInFifo(USINE_ID_QAM + 1)) << r << c;
-            std::string frame;
+            CString frame;
             cmd.P_MakeUsineFrame(USINE_ID_QAM + 1, 0, &frame);
             char ask[32];
             std::snprintf(ask, sizeof ask, "$KVST_,QAM0,%d,%d,", r, c);
-            EXPECT_EQ(frame, usine_sealed(ask));
+            EXPECT_EQ(frame.str(), usine_sealed(ask));
             char answer[64];
             std::snprintf(answer, sizeof answer, "$KVST_,QAM0,+%d.000000000,-%d.7,-%d.5", r, c, r * 3 + c);
             decode(cmd, answer);

@@ -121,10 +121,10 @@ TEST(UsineFiles, ModelFileLoadsBackIntoAFreshCommandSet)
     helm::test::TempDir dir;
     C_Q_CnfUsineCtrlCmd saver;
     fill_model(saver.F_GetAllUsineCnfIhm());
-    ASSERT_EQ(saver.F_SaveFileCnfModele(dir.file("model.cnf")), 0);
+    ASSERT_EQ(saver.F_SaveFileCnfModele(dir.file("model.cnf").c_str()), 0);
 
     C_Q_CnfUsineCtrlCmd loader;
-    ASSERT_EQ(loader.F_LoadFileCnfModele(dir.file("model.cnf")), 0);
+    ASSERT_EQ(loader.F_LoadFileCnfModele(dir.file("model.cnf").c_str()), 0);
     expect_same_model(*loader.F_GetAllUsineCnfIhm(), *saver.F_GetAllUsineCnfIhm());
     // The read copy is what the sensor said; a file never stands in for it.
     EXPECT_EQ(loader.F_GetAllUsineCnfSys()->Triple[0].X, 0.0);
@@ -147,10 +147,10 @@ TEST(UsineFiles, SystemFileLoadsBackAndLeavesTheModelAlone)
     s.Mode.Second = 0xFFFF;
     std::memset(s.Net.Mac, 'M', USINE_MAC_SIZE - 1);
     s.Net.Mac[5] = '\xE9';  // Windows-1252 bytes are kept
-    ASSERT_EQ(saver.F_SaveFileCnfSystem(dir.file("system.cnf")), 0);
+    ASSERT_EQ(saver.F_SaveFileCnfSystem(dir.file("system.cnf").c_str()), 0);
 
     C_Q_CnfUsineCtrlCmd loader;
-    ASSERT_EQ(loader.F_LoadFileCnfSystem(dir.file("system.cnf")), 0);
+    ASSERT_EQ(loader.F_LoadFileCnfSystem(dir.file("system.cnf").c_str()), 0);
     expect_same_system(*loader.F_GetAllUsineCnfIhm(), s);
     EXPECT_EQ(loader.F_GetAllUsineCnfIhm()->Triple[3].X, 0.0);
     EXPECT_EQ(loader.F_GetAllUsineCnfIhm()->SerialNumber[0], '\0');
@@ -166,7 +166,7 @@ TEST(UsineFiles, ModelLayoutIsOneSectionPerKeyWithTabSeparatedValues)
     s.Triple[39] = {-0.25, 3, 1e-9, 0};       // CSF3
     s.Crt = {7, 8, 9, 0};
     s.Matrix[5].M[1][2] = -4.5;  // QAM0
-    ASSERT_EQ(cmd.F_SaveFileCnfModele(dir.file("m.cnf")), 0);
+    ASSERT_EQ(cmd.F_SaveFileCnfModele(dir.file("m.cnf").c_str()), 0);
     const std::string text = helm::test::read_file(dir.file("m.cnf"));
 
     EXPECT_EQ(text.rfind("[QGF_]\r\nValue=1.50000000\t-2.00000000\t0.12345679\r\n[QGF0]\r\n", 0), 0u);
@@ -186,7 +186,7 @@ TEST(UsineFiles, ModelLayoutIsOneSectionPerKeyWithTabSeparatedValues)
 
     // Nine decimals come back as the eight the file keeps.
     C_Q_CnfUsineCtrlCmd loader;
-    ASSERT_EQ(loader.F_LoadFileCnfModele(dir.file("m.cnf")), 0);
+    ASSERT_EQ(loader.F_LoadFileCnfModele(dir.file("m.cnf").c_str()), 0);
     EXPECT_EQ(loader.F_GetAllUsineCnfIhm()->Triple[0].Z, 0.12345679);
     EXPECT_EQ(loader.F_GetAllUsineCnfIhm()->Triple[39].Z, 0.0);
 }
@@ -198,7 +198,7 @@ TEST(UsineFiles, SystemLayoutNamesEachKeyInWireOrder)
     sUSINE_SETTINGS& s = *cmd.F_GetAllUsineCnfIhm();
     fill_usine_edited(&s);  // HARD and TMOD hold wire values 1, 2, 3 as 1, 3, 2; ALGO 7, 9 is wire 9, 7
     std::snprintf(s.Net.Mac, sizeof s.Net.Mac, "AA\r\n[BB]");
-    ASSERT_EQ(cmd.F_SaveFileCnfSystem(dir.file("s.cnf")), 0);
+    ASSERT_EQ(cmd.F_SaveFileCnfSystem(dir.file("s.cnf").c_str()), 0);
     const std::string text = helm::test::read_file(dir.file("s.cnf"));
 
     const char* expected[] = {
@@ -219,15 +219,15 @@ TEST(UsineFiles, SystemLayoutNamesEachKeyInWireOrder)
 
     // A text broken by line ends is written on one line and loads back.
     C_Q_CnfUsineCtrlCmd loader;
-    ASSERT_EQ(loader.F_LoadFileCnfSystem(dir.file("s.cnf")), 0);
+    ASSERT_EQ(loader.F_LoadFileCnfSystem(dir.file("s.cnf").c_str()), 0);
     EXPECT_STREQ(loader.F_GetAllUsineCnfIhm()->Net.Mac, "AA  [BB]");
 }
 
 // Saves both files of a loader: equal texts mean equal edited settings.
 std::string both_files(const C_Q_CnfUsineCtrlCmd& cmd, const helm::test::TempDir& dir)
 {
-    EXPECT_EQ(cmd.F_SaveFileCnfModele(dir.file("check_m.cnf")), 0);
-    EXPECT_EQ(cmd.F_SaveFileCnfSystem(dir.file("check_s.cnf")), 0);
+    EXPECT_EQ(cmd.F_SaveFileCnfModele(dir.file("check_m.cnf").c_str()), 0);
+    EXPECT_EQ(cmd.F_SaveFileCnfSystem(dir.file("check_s.cnf").c_str()), 0);
     return helm::test::read_file(dir.file("check_m.cnf")) + helm::test::read_file(dir.file("check_s.cnf"));
 }
 
@@ -241,8 +241,8 @@ Saved saved_bodies(const helm::test::TempDir& dir)
     C_Q_CnfUsineCtrlCmd saver;
     fill_usine_edited(saver.F_GetAllUsineCnfIhm());
     fill_model(saver.F_GetAllUsineCnfIhm());
-    EXPECT_EQ(saver.F_SaveFileCnfModele(dir.file("good_m.cnf")), 0);
-    EXPECT_EQ(saver.F_SaveFileCnfSystem(dir.file("good_s.cnf")), 0);
+    EXPECT_EQ(saver.F_SaveFileCnfModele(dir.file("good_m.cnf").c_str()), 0);
+    EXPECT_EQ(saver.F_SaveFileCnfSystem(dir.file("good_s.cnf").c_str()), 0);
     return {body_of(helm::test::read_file(dir.file("good_m.cnf"))),
             body_of(helm::test::read_file(dir.file("good_s.cnf")))};
 }
@@ -291,14 +291,14 @@ TEST(UsineFiles, UnreadableFilesGiveMinusOneAndChangeNothing)
         C_Q_CnfUsineCtrlCmd cmd;
         prime(&cmd);
         const std::string before = both_files(cmd, dir);
-        EXPECT_EQ(cmd.F_LoadFileCnfModele(path), -1) << c.what;
-        EXPECT_EQ(cmd.F_LoadFileCnfSystem(path), -1) << c.what;
+        EXPECT_EQ(cmd.F_LoadFileCnfModele(path.c_str()), -1) << c.what;
+        EXPECT_EQ(cmd.F_LoadFileCnfSystem(path.c_str()), -1) << c.what;
         EXPECT_EQ(both_files(cmd, dir), before) << c.what;
     }
 
     C_Q_CnfUsineCtrlCmd cmd;
-    EXPECT_EQ(cmd.F_SaveFileCnfModele(dir.path()), -1);
-    EXPECT_EQ(cmd.F_SaveFileCnfSystem(dir.file("no/such/dir.cnf")), -1);
+    EXPECT_EQ(cmd.F_SaveFileCnfModele(dir.path().c_str()), -1);
+    EXPECT_EQ(cmd.F_SaveFileCnfSystem(dir.file("no/such/dir.cnf").c_str()), -1);
 }
 
 TEST(UsineFiles, MalformedModelFilesGiveMinusTwoAndChangeNothing)
@@ -328,7 +328,7 @@ TEST(UsineFiles, MalformedModelFilesGiveMinusTwoAndChangeNothing)
         C_Q_CnfUsineCtrlCmd cmd;
         prime(&cmd);
         const std::string before = both_files(cmd, dir);
-        EXPECT_EQ(cmd.F_LoadFileCnfModele(dir.file("bad.cnf")), -2) << c.what;
+        EXPECT_EQ(cmd.F_LoadFileCnfModele(dir.file("bad.cnf").c_str()), -2) << c.what;
         EXPECT_EQ(both_files(cmd, dir), before) << c.what;
     }
     // Sections and keys are found whatever their case, as in any INI file.
@@ -336,7 +336,7 @@ TEST(UsineFiles, MalformedModelFilesGiveMinusTwoAndChangeNothing)
     lowered.replace(lowered.find("[QGF_]\r\nValue="), 14, "[qgf_]\r\nVALUE=");
     write_text(dir.file("case.cnf"), sealed(lowered));
     C_Q_CnfUsineCtrlCmd cmd;
-    EXPECT_EQ(cmd.F_LoadFileCnfModele(dir.file("case.cnf")), 0);
+    EXPECT_EQ(cmd.F_LoadFileCnfModele(dir.file("case.cnf").c_str()), 0);
 }
 
 TEST(UsineFiles, MalformedSystemFilesGiveMinusTwoAndChangeNothing)
@@ -365,12 +365,12 @@ TEST(UsineFiles, MalformedSystemFilesGiveMinusTwoAndChangeNothing)
         C_Q_CnfUsineCtrlCmd cmd;
         prime(&cmd);
         const std::string before = both_files(cmd, dir);
-        EXPECT_EQ(cmd.F_LoadFileCnfSystem(dir.file("bad.cnf")), -2) << c.key << " " << (c.value ? c.value : "-");
+        EXPECT_EQ(cmd.F_LoadFileCnfSystem(dir.file("bad.cnf").c_str()), -2) << c.key << " " << (c.value ? c.value : "-");
         EXPECT_EQ(both_files(cmd, dir), before) << c.key;
     }
     write_text(dir.file("model.cnf"), sealed(good.model));
     C_Q_CnfUsineCtrlCmd cmd;
-    EXPECT_EQ(cmd.F_LoadFileCnfSystem(dir.file("model.cnf")), -2);
+    EXPECT_EQ(cmd.F_LoadFileCnfSystem(dir.file("model.cnf").c_str()), -2);
 }
 
 }  // namespace

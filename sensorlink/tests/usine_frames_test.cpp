@@ -25,14 +25,14 @@ TEST(UsineFrames, EverySentenceOfTheCommandTable)
         C_Q_CnfUsineCtrlCmd cmd;
         cmd.P_SetTypeDSP(static_cast<uint16_t>(c.dsp));
         if (c.id == USINE_ID_IADR || c.id == USINE_ID_CHEC) {
-            ASSERT_EQ(cmd.F_StartLoadProg(image, "V9"), 0);
+            ASSERT_EQ(cmd.F_StartLoadProg(image.c_str(), "V9"), 0);
             cmd.P_SetUploadExtra(7, 9);
         }
         fill_usine_edited(cmd.F_GetAllUsineCnfIhm());
-        std::string frame;
+        CString frame;
         EXPECT_EQ(cmd.P_MakeUsineFrame(static_cast<uint16_t>(c.id), static_cast<uint16_t>(c.type), &frame), c.result)
             << c.id;
-        EXPECT_EQ(frame, c.frame) << "DSP " << c.dsp << " id " << c.id << " type " << c.type;
+        EXPECT_EQ(frame.str(), c.frame) << "DSP " << c.dsp << " id " << c.id << " type " << c.type;
     }
 }
 
@@ -43,7 +43,7 @@ TEST(UsineFrames, SetClearsTheReceivedFlagOfItsParameter)
     sys.Triple[5].Valid = 1;  // QAF_
     sys.Triple[6].Valid = 1;
     sys.Net.Valid = 1;
-    std::string frame;
+    CString frame;
     cmd.P_MakeUsineFrame(1044, 1, &frame);  // QAF_
     cmd.P_MakeUsineFrame(USINE_ID_NET, 0, &frame);
     EXPECT_EQ(sys.Triple[5].Valid, 0);
@@ -60,9 +60,9 @@ TEST(UsineFrames, MatrixSetSendsTheElementAtTheReadCursorsAndAsksItBack)
     fill_usine_edited(cmd.F_GetAllUsineCnfIhm());
     cmd.F_GetAllUsineCnfSys()->Matrix[0].Row = 1;
     cmd.F_GetAllUsineCnfSys()->Matrix[0].Column = 2;
-    std::string frame;
+    CString frame;
     cmd.P_MakeUsineFrame(USINE_ID_QGM, 1, &frame);
-    EXPECT_EQ(frame, usine_sealed("$KVST_,QGM_,1.000000000,2.000000000,0.120000000") +
+    EXPECT_EQ(frame.str(), usine_sealed("$KVST_,QGM_,1.000000000,2.000000000,0.120000000") +
                          usine_sealed("$KVST_,QGM_,1,2,"));
 }
 
@@ -72,7 +72,7 @@ TEST(UsineFrames, LoadModeDropsTheWakeUpAndTheVersionFollowUps)
     C_Q_CnfUsineCtrlCmd cmd;
     fill_usine_edited(cmd.F_GetAllUsineCnfIhm());
     cmd.F_AddNewMsgFifo(USINE_ID_VERS, 0, false, 20000);
-    std::string frame;
+    CString frame;
     cmd.P_MakeUsineFrame(USINE_ID_VERS, 0, &frame);
     EXPECT_TRUE(cmd.F_IsInFifo(USINE_ID_WAKE));
     EXPECT_EQ(cmd.F_GetTailleFifo(), 2u);
@@ -81,16 +81,16 @@ TEST(UsineFrames, LoadModeDropsTheWakeUpAndTheVersionFollowUps)
     helm::test::TempDir dir;
     write_image(dir.file("image.hex"), 0x100, {1});
     C_Q_CnfUsineCtrlCmd loading;
-    ASSERT_EQ(loading.F_StartLoadProg(dir.file("image.hex"), "V2.0"), 0);
+    ASSERT_EQ(loading.F_StartLoadProg(dir.file("image.hex").c_str(), "V2.0"), 0);
     EXPECT_TRUE(loading.F_GetModeLoad());
-    frame.clear();
+    frame.Empty();
     loading.F_UsineWakeUp(&frame);
     loading.P_MakeUsineFrame(USINE_ID_WAKE, 0, &frame);
-    EXPECT_EQ(frame, "");
+    EXPECT_EQ(frame.str(), "");
     loading.P_RemoveAllFifo();
     loading.P_MakeUsineFrame(USINE_ID_VERS, 0, &frame);
     // Upload state 2: the long version sentence with the image's version.
-    EXPECT_EQ(frame, usine_sealed("$CIPRG,VERS,V2.0,"));
+    EXPECT_EQ(frame.str(), usine_sealed("$CIPRG,VERS,V2.0,"));
     EXPECT_EQ(loading.F_GetTailleFifo(), 0u);
     EXPECT_FALSE(loading.F_GetModeLoad());
 }
@@ -155,9 +155,9 @@ TEST(UsineUpload, ProgramDataSentenceCarriesEachWordWithItsHighBits)
     write_image(dir.file("image.hex"), 0x200, words);
     C_Q_CnfUsineCtrlCmd cmd;
     cmd.P_SetTypeDSP(3);
-    ASSERT_EQ(cmd.F_StartLoadProg(dir.file("image.hex"), "V"), 0);
+    ASSERT_EQ(cmd.F_StartLoadProg(dir.file("image.hex").c_str(), "V"), 0);
     EXPECT_EQ(cmd.F_GetInfoLoadProgState(), 0);
-    std::string frame;
+    CString frame;
     cmd.P_MakeUsineFrame(USINE_ID_PROG, 1, &frame);
     std::string body = "$,";
     body += "\xFF\x81\xFF\x80";  // 7F|80, 01|80, FF, 80
@@ -166,7 +166,7 @@ TEST(UsineUpload, ProgramDataSentenceCarriesEachWordWithItsHighBits)
         body += std::string(4, '\x80');
     body += "3";  // 0011: bytes 2 and 3 had bit 7
     body += std::string(31, '0');
-    EXPECT_EQ(frame, usine_sealed(body));
+    EXPECT_EQ(frame.str(), usine_sealed(body));
     EXPECT_EQ(cmd.F_GetUploadXor(), 0x80FF017Fu ^ 0x12345678u);
     // 32 of 33 words sent.
     EXPECT_EQ(cmd.F_GetInfoLoadProgState(), 100 - 1 * 100 / 33);
@@ -176,20 +176,20 @@ TEST(UsineUpload, TheLastBlockStopsAtTheEndOfTheImageAndAnEmptyUploadIsAtZero)
 {
     C_Q_CnfUsineCtrlCmd empty;
     EXPECT_EQ(empty.F_GetInfoLoadProgState(), 0);
-    std::string frame;
+    CString frame;
     empty.P_MakeUsineFrame(USINE_ID_PROG, 1, &frame);  // no image: zero words
     EXPECT_EQ(empty.F_GetInfoLoadProgState(), 0);
 
     helm::test::TempDir dir;
     write_image(dir.file("image.hex"), 0x10, {0xFFFFFFFF, 0x1});
     C_Q_CnfUsineCtrlCmd cmd;
-    ASSERT_EQ(cmd.F_StartLoadProg(dir.file("image.hex"), "V"), 0);
+    ASSERT_EQ(cmd.F_StartLoadProg(dir.file("image.hex").c_str(), "V"), 0);
     cmd.P_RemoveAllFifo();
     cmd.F_AddNewMsgFifo(USINE_ID_PROG, 1, true, 0);
     for (int i = 0; i < USINE_FRAMES_PER_BLOCK; ++i) {
-        frame.clear();
+        frame.Empty();
         cmd.P_MakeUsineFrame(USINE_ID_PROG, 1, &frame);
-        ASSERT_EQ(frame.size(), std::string("$CIPRG,PROG,").size() + 128 + 32 + 5) << i;
+        ASSERT_EQ(frame.str().size(), std::string("$CIPRG,PROG,").size() + 128 + 32 + 5) << i;
     }
     EXPECT_EQ(cmd.F_GetUploadXor(), 0xFFFFFFFEu);
     EXPECT_EQ(cmd.F_GetInfoLoadProgState(), 100);
@@ -221,12 +221,12 @@ TEST(UsineUpload, ImagesThatAreNotWellFormedAreRefused)
             std::fprintf(f, "100\r\n%s\r\n", std::string(400, '1').c_str());
         std::fclose(f);
         C_Q_CnfUsineCtrlCmd cmd;
-        EXPECT_EQ(cmd.F_StartLoadProg(path, "V"), -1) << c.name;
+        EXPECT_EQ(cmd.F_StartLoadProg(path.c_str(), "V"), -1) << c.name;
         EXPECT_EQ(cmd.F_GetTailleFifo(), 0u) << c.name;
         EXPECT_FALSE(cmd.F_GetModeLoad()) << c.name;
     }
     C_Q_CnfUsineCtrlCmd cmd;
-    EXPECT_EQ(cmd.F_StartLoadProg(dir.file("missing.hex"), "V"), -1);
+    EXPECT_EQ(cmd.F_StartLoadProg(dir.file("missing.hex").c_str(), "V"), -1);
 }
 
 }  // namespace
@@ -243,10 +243,10 @@ TEST(UsineUpload, BlockCheckAnswerMovesOnlyAnUploadUnderWay)
     helm::test::TempDir dir;
     write_image(dir.file("image.hex"), 0x10, std::vector<uint32_t>(400, 7));
     C_Q_CnfUsineCtrlCmd cmd;
-    ASSERT_EQ(cmd.F_StartLoadProg(dir.file("image.hex"), "V"), 0);
+    ASSERT_EQ(cmd.F_StartLoadProg(dir.file("image.hex").c_str(), "V"), 0);
     cmd.P_RemoveAllFifo();
     cmd.F_AddNewMsgFifo(USINE_ID_PROG, 1, true, 0);
-    std::string frame;
+    CString frame;
     for (int i = 0; i < USINE_FRAMES_PER_BLOCK; ++i)
         cmd.P_MakeUsineFrame(USINE_ID_PROG, 1, &frame);
     posts.clear();

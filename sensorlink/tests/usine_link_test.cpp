@@ -16,17 +16,17 @@ public:
     {
         now += 100;
         sMSG msg{};
-        std::string frame;
+        CString frame;
         if (cmd.F_GetFirstMsgFifo(&msg, now) == 0)
             cmd.P_MakeUsineFrame(static_cast<uint16_t>(msg.id), msg.type, &frame);
-        sent += frame.empty() ? 0 : 1;
-        sim.receive(frame);
+        sent += frame.IsEmpty() ? 0 : 1;
+        sim.receive(frame.str());
         pending += sim.take_output();
         std::size_t end;
         while ((end = pending.find('\n')) != std::string::npos) {
             const std::string line = pending.substr(0, end + 1);
             pending.erase(0, end + 1);
-            ASSERT_TRUE(C_Q_Tools::F_TestNMEAChecksum(&line)) << line;
+            ASSERT_TRUE(C_Q_Tools::F_TestNMEAChecksum(line)) << line;
             cmd.F_DecodeUsineCnf(line);
         }
     }
@@ -119,7 +119,7 @@ TEST(UsineLink, FirmwareUploadDeliversEveryWordInCheckedBlocks)
     write_image(dir.file("image.hex"), 0x4000, words);
     UsineLink link(5);
     link.cmd.P_SetUploadExtra(1, 2);
-    ASSERT_EQ(link.cmd.F_StartLoadProg(dir.file("image.hex"), "V3.1"), 0);
+    ASSERT_EQ(link.cmd.F_StartLoadProg(dir.file("image.hex").c_str(), "V3.1"), 0);
     std::vector<int> progress;
     int turns = 0;
     while (link.cmd.F_GetTailleFifo() > 0 && turns++ < 500) {

@@ -1,5 +1,5 @@
-// The server's start with and without "/sleep", and the per-port time-out
-// reported to subscribers of a quiet port.
+// The server's start with and without "/sleep", the traces of "/logging",
+// and the per-port time-out reported to subscribers of a quiet port.
 #include "server_fixture.h"
 
 using namespace helm::portserver::testing;
@@ -50,6 +50,46 @@ TEST_F(ServerState, PortsOnInTheFileOpenAtStartButNotUnderSleep)
     EXPECT_EQ(header_on(), 1);
     EXPECT_EQ(F_SetPortON(1), 0);
     stop();
+}
+
+// Under "/logging" each frame is logged, the line's bytes go to the port's
+// serial dump as they were read and each parsed record to its parsed dump,
+// all beside the settings file.
+TEST_F(ServerState, LoggingWritesTheLogAndThePortDumps)
+{
+    ASSERT_EQ(F_RunServerWithCmdLine("/remote/logging/sleep", 0), 1);
+    ASSERT_TRUE(helm::test::eventually(server_running, 10000));
+    ASSERT_EQ(F_ConfigPort(1, 19200, TWOSTOPBITS, ODDPARITY, 8, "NMEA0183"), 1);
+    ASSERT_EQ(F_SetPortON(1), 1);
+    // The first block after the port opens is not kept: lines go until one
+    // is dumped (on a loaded machine two may come as one block).
+    const std::string dump = m_dir.file("ZQO_SerialDump1.txt");
+    for (int i = 0; i < 100 && helm::test::read_file(dump).empty(); ++i) {
+        ASSERT_TRUE(m_pty->write("\r\n"));
+        Sleep(100);
+    }
+    Sleep(100);
+    const std::string before = helm::test::read_file(dump);
+    ASSERT_FALSE(before.empty());
+    const std::string first = sentence("KVTRO,1,2,3"), second = sentence("HEHDT,123.4,T");
+    ASSERT_TRUE(m_pty->write(first));
+    Sleep(100);
+    ASSERT_TRUE(m_pty->write(second));
+    const std::string expected = before + first + second;
+    ASSERT_TRUE(helm::test::eventually([&] { return helm::test::read_file(dump).size() >= expected.size(); }, 10000));
+    stop();
+
+    EXPECT_EQ(helm::test::read_file(dump), expected);
+    const std::string log = helm::test::read_file(m_dir.file("Portserver.log"));
+    EXPECT_NE(log.find("P=1,T="), std::string::npos) << log;
+    EXPECT_NE(log.find("," + first + "\r\n"), std::string::npos) << log;
+    const std::string parsed = helm::test::read_file(m_dir.file("ZQO_ParsedDump1.txt"));
+    // A raw text record, then a heading record right behind it.
+    const size_t text = parsed.find(",K=6,L=64,O=");
+    ASSERT_NE(text, std::string::npos) << parsed;
+    const int offset = std::atoi(parsed.c_str() + text + 12);
+    EXPECT_NE(parsed.find(",K=23,L=64,O=" + std::to_string(offset + 64) + "\r\n"), std::string::npos) << parsed;
+    EXPECT_NE(access(m_dir.file("ZQO_SerialDump2.txt").c_str(), F_OK), 0);  // a port without data has none
 }
 
 TEST_F(ServerState, QuietPortReportsItsTimeOut)

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <string>
@@ -89,6 +91,34 @@ HELM_TEST_CHILD(listener)
     return run_loop();
 }
 
+constexpr char keeper_class[] = "HelmTestToolKeeper";
+
+// Answers WM_USER + 4 (a message of its own, as a program's) with 42, and
+// WM_APP with the number of tools of the tooltip it keeps.
+LRESULT CALLBACK keeper_proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m == WM_USER + 4)
+        return 42;
+    if (m == WM_APP)
+        return SendMessage(reinterpret_cast<HWND>(GetWindowLongPtr(w, GWLP_USERDATA)), TTM_GETTOOLCOUNT, 0, 0);
+    if (m == WM_DESTROY)
+        PostQuitMessage(0);
+    return DefWindowProc(w, m, wp, lp);
+}
+
+// A top-level tooltip (published like any top-level window) and a window of
+// the program's own class beside it.
+HELM_TEST_CHILD(tool_keeper)
+{
+    HWND keeper = make_window(keeper_class, keeper_proc, "Keeper");
+    HWND tip = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, keeper,
+                              nullptr, nullptr, nullptr);
+    if (!keeper || !tip)
+        return 2;
+    SetWindowLongPtr(keeper, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tip));
+    return run_loop();
+}
+
 HWND find_within(LPCSTR class_name, LPCSTR title, int ms = 10000)
 {
     HWND found = nullptr;
@@ -125,6 +155,32 @@ TEST(StationWindows, CopyDataThroughFindWindowReturnsTheReceiversResult)
     ASSERT_TRUE(PostMessage(window, WM_CLOSE, 0, 0));
     EXPECT_EQ(server.wait(10000), 0);
     EXPECT_TRUE(helm::test::eventually([] { return FindWindow(server_class, nullptr) == nullptr; }));
+}
+
+// A control's own messages carry pointers into the sender's memory
+// (TTM_ADDTOOL's TOOLINFO): from another process, or broadcast, they are
+// dropped, where they would have read a foreign address. A program's own
+// class still gets its WM_USER messages.
+TEST(StationWindows, ControlMessagesFromAnotherProcessAreDropped)
+{
+    auto keeper_process = helm::test::spawn_child("tool_keeper");
+    HWND keeper = find_within(keeper_class, "Keeper");
+    HWND tip = find_within(TOOLTIPS_CLASS, nullptr);
+    ASSERT_NE(keeper, nullptr);
+    ASSERT_NE(tip, nullptr);
+
+    const LPARAM foreign = 0x10;  // no address the keeper could read
+    EXPECT_EQ(SendMessage(tip, TTM_ADDTOOL, 0, foreign), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY));
+    EXPECT_EQ(SendMessage(tip, TTM_GETTOOLCOUNT, 0, 0), 0);
+    EXPECT_TRUE(PostMessage(tip, TTM_ADDTOOL, 0, foreign));  // posted: dropped on arrival
+    EXPECT_TRUE(PostMessage(HWND_BROADCAST, TTM_ADDTOOL, 0, foreign));
+    EXPECT_EQ(SendMessage(keeper, WM_USER + 4, 0, 0), 42);
+    // The posts came before this send; the keeper lives and has no tool.
+    EXPECT_EQ(SendMessage(keeper, WM_APP, 0, 0), 0);
+
+    ASSERT_TRUE(PostMessage(keeper, WM_CLOSE, 0, 0));
+    EXPECT_EQ(keeper_process.wait(10000), 0);
 }
 
 TEST(StationWindows, BroadcastReachesTwoProcessesOfTheStationAndNoneOfAnother)

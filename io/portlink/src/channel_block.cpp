@@ -119,13 +119,17 @@ int ChannelBlock::post(UINT message, WPARAM wParam, LPARAM lParam)
     return posted;
 }
 
-int ChannelBlock::prune_dead_subscribers()
+int ChannelBlock::prune_dead_subscribers(DWORD except)
 {
     if (!m_view)
         return 0;
     post(WM_NULL, 0, 0);
-    const int32_t listed = header()->subscriber_count;
-    return std::clamp<int32_t>(listed, 0, MMF_MAX_SUBSCRIBERS);
+    const sMMF_HEADER& h = *header();
+    const int32_t listed = h.subscriber_count;
+    const int32_t count = std::clamp<int32_t>(listed, 0, MMF_MAX_SUBSCRIBERS);
+    DWORD ids[MMF_MAX_SUBSCRIBERS];
+    std::memcpy(ids, h.subscribers, sizeof ids);
+    return static_cast<int>(std::count_if(ids, ids + count, [except](DWORD id) { return except == 0 || id != except; }));
 }
 
 void ChannelBlock::remove_subscribers(const DWORD* ids, int count)

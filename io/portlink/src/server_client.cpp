@@ -241,11 +241,9 @@ int F_RunServerWithCmdLine(const char* arguments, int show)
     PROCESS_INFORMATION process{};
     if (!CreateProcess(nullptr, command.data(), nullptr, nullptr, FALSE,
                        CREATE_NEW_PROCESS_GROUP | HIGH_PRIORITY_CLASS, nullptr, nullptr, &startup, &process)) {
-        // No message box exists in this layer yet: the operator's text
-        // goes to the debugger output.
         char text[512];
         std::snprintf(text, sizeof text, P_GetStringFromDLLTable(5005), P_GetStringFromDLLTable(5001));
-        OutputDebugString(text);
+        MessageBox(nullptr, text, nullptr, MB_OK | MB_ICONQUESTION);
         return 0;
     }
     CloseHandle(process.hThread);

@@ -1,41 +1,28 @@
-// Portlink's string table: the section and key labels of the settings file
-// and the texts of the server start. The settings file is shared with
-// Windows installations, so its labels stay byte for byte in Windows-1252.
+// Portlink's string table (in portlink.rc): the section and key labels of
+// the settings file, the texts of the server start and of the settings
+// dialogs. The settings file is shared with Windows installations, so its
+// labels stay byte for byte in Windows-1252.
+#include <map>
+#include <mutex>
+#include <string>
+
+#include <windows.h>
+
 #include "helm/portlink/port_settings.h"
-
-namespace {
-
-struct StringEntry {
-    int id;
-    const char* text;
-};
-
-constexpr StringEntry kStrings[] = {
-    {1500, "Parametres Port serie"},
-    {1501, "On : 1, Off : 0"},
-    {1502, "BaudRate"},
-    {1503, "Parity"},
-    {1504, "Data Bit"},
-    {1505, "Stop Bit"},
-    {1506, "Caractere de d\xE9" "clenchement"},
-    {1507, "Type De Donn\xE9" "es"},
-    {1508, "Options"},
-    {1509, " Timeout(ms)"},
-    {1510, "Parametres Ethernet"},
-    {1511, "Socket Type"},
-    {1512, "Socket Port"},
-    {1513, "Socket IP Address"},
-    {1514, "Socket Cnx Mode"},
-    {5001, "Portserver"},
-    {5005, "Unable to  load the server  %s."},
-};
-
-}  // namespace
 
 extern "C" const char* P_GetStringFromDLLTable(int id)
 {
-    for (const StringEntry& entry : kStrings)
-        if (entry.id == id)
-            return entry.text;
-    return "";
+    if (id < 0 || id > 0xFFFF)
+        return "";
+    // Each text is loaded once and kept, so the pointer stays valid.
+    static std::mutex mutex;
+    static auto* texts = new std::map<int, std::string>;
+    std::lock_guard lock(mutex);
+    auto [entry, fresh] = texts->try_emplace(id);
+    if (fresh) {
+        char buffer[1024];
+        const int length = LoadString(helm_this_module(), static_cast<UINT>(id), buffer, sizeof buffer);
+        entry->second.assign(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+    }
+    return entry->second.c_str();
 }

@@ -12,8 +12,11 @@
 #include "helm/portlink/channel_block.h"
 #include "helm/portlink/channel_client.h"
 #include "helm/portlink/port_settings.h"
+#include "helm/portlink/serial_com.h"
 #include "helm/portlink/server_client.h"
+#include "helm/kernel/process.h"
 #include "helm/test/support.h"
+#include "helm/user/common_dialogs.h"
 
 using namespace helm::portlink;
 
@@ -254,6 +257,121 @@ TEST_F(ServerClient, StopAndPortOwnership)
     EXPECT_EQ(F_ConfigPortParam(1, &config, "NMEA0183"), 0);
     EXPECT_EQ(F_SetPortON(1), 0);
     EXPECT_EQ(F_StopServer(), 0);
+}
+
+// Waits for a message posted to `window`, serving what other threads send
+// to this one meanwhile.
+bool wait_for_window_message(HWND window, UINT message, MSG* msg)
+{
+    return helm::test::eventually([&] {
+        while (PeekMessage(msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg->hwnd == window && msg->message == message)
+                return true;
+            DispatchMessage(msg);
+        }
+        return false;
+    });
+}
+
+// The client with a thread of its own: it subscribes to both blocks,
+// forwards their records to the notify window, sends what it is given to
+// transmit, and leaves both lists when stopped.
+TEST_F(ServerClient, SerialComForwardsRecordsAndTransmits)
+{
+    ChannelBlock parsed, raw;
+    ASSERT_TRUE(parsed.create(4, BlockKind::parsed, "NMEA0183"));
+    ASSERT_TRUE(raw.create(4, BlockKind::raw, "NMEA0183"));
+    const HWND notify = CreateWindowEx(0, "Static", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(notify, nullptr);
+
+    CZQOSerialCom com;
+    EXPECT_EQ(com.F_Start(9), 0);  // no such port
+    EXPECT_FALSE(com.F_GetConnected());
+    EXPECT_EQ(com.F_Transmit("x"), 0);
+    com.F_NotifyMe(notify);
+    EXPECT_EQ(com.F_GetNotify(), notify);
+    ASSERT_EQ(com.F_Start(4), 1);
+    EXPECT_EQ(com.F_Start(4), 0);  // already running
+    EXPECT_TRUE(com.F_GetConnected());
+    EXPECT_EQ(+parsed.header()->subscriber_count, 1);
+    EXPECT_EQ(+raw.header()->subscriber_count, 1);
+
+    sPARSED_RECORD record{};
+    record.magic = PARSED_RECORD_MAGIC;
+    record.kind = REC_ATTITUDE;
+    record.length = 128;
+    std::memcpy(parsed.record_area() + 200, &record, sizeof record);
+    parsed.post(channel_messages().new_parsed_data, 4, MMF_HEADER_SIZE + 200);
+    MSG msg;
+    ASSERT_TRUE(wait_for_window_message(notify, CZQOSerialCom::F_GetMsg_Out_ParsedData(), &msg));
+    EXPECT_EQ(msg.wParam, 4u);
+    const auto* forwarded = reinterpret_cast<const sPARSED_RECORD*>(msg.lParam);
+    EXPECT_EQ(forwarded->kind, REC_ATTITUDE);
+
+    helm::portlink::RawRingWriter ring(helm::portlink::RawRing::serial);
+    const int64_t at = ring.write(raw, 12.5, SYSTEMTIME{}, reinterpret_cast<const BYTE*>("$AB"), 3);
+    ASSERT_GE(at, 0);
+    raw.post(channel_messages().raw_serial_data, 4, static_cast<LPARAM>(at) + MMF_HEADER_SIZE);
+    ASSERT_TRUE(wait_for_window_message(notify, CZQOSerialCom::F_GetMsg_Out_RawData(), &msg));
+    EXPECT_EQ(std::memcmp(reinterpret_cast<const BYTE*>(msg.lParam) + RAW_RECORD_HEAD_SIZE, "$AB", 3), 0);
+    // A record the block cannot hold is not forwarded.
+    parsed.post(channel_messages().new_parsed_data, 4, MMF_BLOCK_SIZE - 4);
+
+    EXPECT_EQ(com.F_Transmit("$KVCNF*00\r\n"), 1);
+    ASSERT_TRUE(helm::test::eventually([&] {
+        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            EXPECT_NE(msg.message, CZQOSerialCom::F_GetMsg_Out_ParsedData());
+            DispatchMessage(&msg);
+        }
+        return !g_received.empty();
+    }));
+    EXPECT_EQ(g_received[0].code, SRV_CMD_COM_WRITE);
+    EXPECT_STREQ(parsed.header()->text_to_send, "$KVCNF*00\r\n");
+
+    EXPECT_EQ(com.F_Stop(), 1);
+    EXPECT_EQ(com.F_Stop(), 0);
+    EXPECT_FALSE(com.F_GetConnected());
+    EXPECT_EQ(+parsed.header()->subscriber_count, 0);
+    EXPECT_EQ(+raw.header()->subscriber_count, 0);
+    DestroyWindow(notify);
+}
+
+// With no server window, the server is started beside this program with
+// the caller's arguments after the quoted path; a start that fails is told
+// to the operator.
+TEST(ServerStart, CommandLineAndFailure)
+{
+    ASSERT_EQ(FindWindow(PORTSERVER_WINDOW_CLASS, nullptr), nullptr);
+    std::vector<helm::kernel::ProcessStart> starts;
+    DWORD refuse = ERROR_SUCCESS;
+    helm::kernel::set_process_starter([&](const helm::kernel::ProcessStart& start) {
+        starts.push_back(start);
+        return helm::kernel::ProcessStartOutcome{refuse};
+    });
+    std::vector<helm::user::MessageBoxQuestion> boxes;
+    helm::user::set_message_box_answer([&](const helm::user::MessageBoxQuestion& question) {
+        boxes.push_back(question);
+        return IDOK;
+    });
+
+    char self[MAX_PATH];
+    const std::string program(self, GetModuleFileName(nullptr, self, sizeof self));
+    const std::string server = program.substr(0, program.find_last_of('/') + 1) + "Portserver.exe";
+    EXPECT_EQ(F_RunServerInSleepMode(1), 1);
+    refuse = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(F_RunServer(0), 0);
+    helm::kernel::set_process_starter({});
+    helm::user::set_message_box_answer({});
+
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].command_line, "\"" + server + "\" /remote/sleep");
+    EXPECT_EQ(starts[0].creation_flags, static_cast<DWORD>(CREATE_NEW_PROCESS_GROUP | HIGH_PRIORITY_CLASS));
+    EXPECT_EQ(starts[0].show_state, SW_SHOWNORMAL);
+    EXPECT_EQ(starts[1].command_line, "\"" + server + "\" /remote");
+    EXPECT_EQ(starts[1].show_state, SW_SHOWMINIMIZED);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Unable to  load the server  Portserver.");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONQUESTION));
 }
 
 TEST(PortNumbers, ValidIndexes)

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-
 namespace helm::portserver {
 
 void copy_text_field(char* field, size_t size, const char* text)
@@ -14,11 +13,26 @@ void copy_text_field(char* field, size_t size, const char* text)
     std::memset(field + length, 0, size - length);
 }
 
-ChannelParser::ChannelParser(int port, std::FILE* log, Timing timing, portlink::ChannelBlock& raw,
+namespace {
+
+DWORD tick_of(double timeMs)
+{
+    // The raw ring lies in shared memory that any client may write: a time
+    // that is not a number, or beyond what a double holds exactly, counts
+    // as 0. The tick is 32 bits and wraps, as the Timestamper's does.
+    constexpr double kExact = 9007199254740992.0;  // 2^53
+    if (!std::isfinite(timeMs) || timeMs <= -kExact || timeMs >= kExact)
+        return 0;
+    return static_cast<DWORD>(static_cast<uint64_t>(std::llround(timeMs)));
+}
+
+}  // namespace
+
+ChannelParser::ChannelParser(int port, std::FILE* log, PortDump& dump, portlink::ChannelBlock& raw,
                              portlink::ChannelBlock& parsed, std::mutex& settingsMutex, const sPORT_PROTOCOL& protocol)
     : m_port(port),
       m_log(log),
-      m_timing(timing),
+      m_dump(dump),
       m_raw(raw),
       m_parsed(parsed),
       m_settings_mutex(settingsMutex),
@@ -44,8 +58,7 @@ void ChannelParser::on_raw_record(DWORD offset)
         std::lock_guard lock(m_settings_mutex);
         m_cutter.set_framing(m_protocol);
     }
-    const double ms_per_character = m_timing == Timing::per_character ? m_raw.header()->ms_per_character : 0;
-    m_cutter.feed(record + RAW_RECORD_HEAD_SIZE, head.length, head.time_stamp_ms, head.local_time, ms_per_character,
+    m_cutter.feed(record + RAW_RECORD_HEAD_SIZE, head.length, head.time_stamp_ms, head.local_time, m_ms_per_character,
                   [this](const char* frame, uint32_t length, double timeMs, const SYSTEMTIME&) {
                       parse_frame(frame, length, timeMs);
                   });
@@ -61,7 +74,7 @@ void ChannelParser::parse_frame(const char* frame, uint32_t length, double timeM
     }
     name[sizeof name - 1] = '\0';
     options[sizeof options - 1] = '\0';
-    const DWORD stamp = static_cast<DWORD>(static_cast<int64_t>(std::llround(timeMs)));
+    const DWORD stamp = tick_of(timeMs);
     if (m_log)
         std::fprintf(m_log, "P=%d,T=%d,%.*s\r\n", m_port, static_cast<int>(stamp), static_cast<int>(length), frame);
     DWORD offsets[PARSE_MAX_RECORDS] = {m_parsed_next};
@@ -71,6 +84,7 @@ void ChannelParser::parse_frame(const char* frame, uint32_t length, double timeM
         count <= 0)
         return;
     portlink::announce_parsed_records(m_parsed, offsets, count);
+    m_dump.parsed(stamp, m_parsed.record_area(), offsets, count);
     m_parsed_next = offsets[0] + static_cast<DWORD>(bytes);
 }
 

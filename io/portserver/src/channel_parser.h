@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include "frame_cutter.h"
+#include "port_dump.h"
 #include "helm/portlink/channel_block.h"
 #include "helm/portlink/protocol_dispatch.h"
 #include "helm/portlink/server_interface.h"
@@ -26,14 +27,9 @@ void copy_text_field(char* field, size_t size, const char* text);
 
 class ChannelParser {
 public:
-    // How the bytes of a raw record are timed: a serial block's bytes came
-    // one character time apart (read from the raw block's header), a
-    // socket block arrives whole and every frame of it takes its time.
-    enum class Timing { per_character, whole_block };
-
-    // `log` (may be null) receives a line per frame; `settingsMutex`
-    // guards `protocol`.
-    ChannelParser(int port, std::FILE* log, Timing timing, portlink::ChannelBlock& raw, portlink::ChannelBlock& parsed,
+    // `log` (may be null) receives a line per frame and `dump` each parsed
+    // record; `settingsMutex` guards `protocol`.
+    ChannelParser(int port, std::FILE* log, PortDump& dump, portlink::ChannelBlock& raw, portlink::ChannelBlock& parsed,
                   std::mutex& settingsMutex, const sPORT_PROTOCOL& protocol);
 
     // Any thread: the next record starts the parsed ring, the frame and
@@ -41,6 +37,11 @@ public:
     void restart() { m_reset = true; }
     // Any thread: the next record takes the protocol's framing again.
     void framing_changed() { m_framing_changed = true; }
+    // Any thread: the bytes of a raw record came this far apart on the
+    // line (a serial port's character time; 0, the default, for a socket,
+    // whose blocks arrive whole). The channel's own value, never the copy
+    // in the shared header, which any client may write.
+    void set_character_time(double msPerCharacter) { m_ms_per_character = msPerCharacter; }
 
     // Processing thread: the raw record at `offset` in the record area.
     // An offset or length that does not fit the area is ignored.
@@ -51,7 +52,7 @@ private:
 
     const int m_port;
     std::FILE* const m_log;
-    const Timing m_timing;
+    PortDump& m_dump;
     portlink::ChannelBlock& m_raw;
     portlink::ChannelBlock& m_parsed;
     std::mutex& m_settings_mutex;
@@ -60,6 +61,7 @@ private:
     std::atomic<bool> m_reset{true};
     // The first record takes the framing the channel was set up with.
     std::atomic<bool> m_framing_changed{true};
+    std::atomic<double> m_ms_per_character{0};
     FrameCutter m_cutter;
     DWORD m_parsed_next = 0;
     sPORT_PARSE_CONTEXT m_context{};

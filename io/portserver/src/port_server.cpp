@@ -4,6 +4,7 @@
 
 #include "helm/portlink/port_settings.h"
 #include "helm/portlink/server_client.h"
+#include "resource.h"
 
 namespace helm::portserver {
 
@@ -14,6 +15,42 @@ using portlink::is_socket_port;
 namespace {
 
 PortServer* g_server = nullptr;
+
+// The monitor tells the window that records wait.
+constexpr UINT kRecordsMessage = WM_APP + 1;
+
+// "19200,O,8,2": baud, parity, data bits, stop bits.
+std::string serial_settings(const sCOM_CONFIG& c)
+{
+    const int32_t baud = c.baud, parity = c.parity, data = c.data_bits, stop = c.stop_bits;
+    static const char* const kStops[] = {"1", "1.5", "2"};
+    char text[64];
+    std::snprintf(text, sizeof text, "%d,%c,%d,%s", baud, parity >= 0 && parity <= 4 ? "NOEMS"[parity] : '?', data,
+                  stop >= 0 && stop <= 2 ? kStops[stop] : "?");
+    return text;
+}
+
+// "TCP Client 192.168.1.9:8110".
+std::string socket_settings(const sSOCK_CONFIG& c)
+{
+    const int32_t port = c.ip_port;
+    const BYTE* a = c.ip_address;
+    char text[128];
+    std::snprintf(text, sizeof text, "%s %u.%u.%u.%u:%d",
+                  c.connection_mode <= SOCK_MODE_UDP_BROADCAST ? P_GetStringFromDLLTable(7012 + c.connection_mode)
+                                                               : "?",
+                  a[0], a[1], a[2], a[3], port);
+    return text;
+}
+
+std::string protocol_text(const sPORT_PROTOCOL& p)
+{
+    std::string text(p.name, strnlen(p.name, sizeof p.name));
+    const size_t options = strnlen(p.options, sizeof p.options);
+    if (options)
+        text += " (" + std::string(p.options, options) + ")";
+    return text;
+}
 
 bool has_word(const std::string& line, const char* word)
 {
@@ -51,14 +88,15 @@ PortServer::PortServer(const ServerOptions& options) : m_options(options)
 
 PortServer::~PortServer()
 {
+    m_view.destroy();
     for (auto& channel : m_channels)
         channel.reset();
     for (auto& socket : m_sockets)
         socket.reset();
     if (m_window)
         DestroyWindow(m_window);
-    if (m_log)
-        std::fclose(m_log);
+    if (m_trace.log)
+        std::fclose(m_trace.log);
     g_server = nullptr;
 }
 
@@ -69,15 +107,17 @@ bool PortServer::start()
         F_restaureSynchroIniFile();
         F_setServerSynchroMode(1);
     }
-    if (m_options.logging)
-        m_log = std::fopen(beside(m_settings_file, "Portserver.log").c_str(), "ab");
+    if (m_options.logging) {
+        m_trace.log = std::fopen(beside(m_settings_file, "Portserver.log").c_str(), "ab");
+        m_trace.dump_folder = beside(m_settings_file, "");
+    }
 
     for (int port = 1; port <= PORTLINK_SERIAL_PORTS; ++port) {
         sCOM_CONFIG config{};
         sPORT_PROTOCOL protocol{};
         F_ReadPortConfig(&config, &protocol, port);
         const bool wanted = config.on_off == 1;
-        auto channel = std::make_unique<SerialChannel>(port, config, protocol, m_log);
+        auto channel = std::make_unique<SerialChannel>(port, config, protocol, m_trace);
         if (wanted) {
             // The file says what is on now: ports off under "/sleep", and
             // ports that do not open, are written off at once.
@@ -90,23 +130,34 @@ bool PortServer::start()
         sSOCK_CONFIG config{};
         sPORT_PROTOCOL protocol{};
         F_ReadSockConfig(&config, &protocol, socket);
-        auto channel = std::make_unique<SocketChannel>(socket, config, protocol, m_log);
+        auto channel = std::make_unique<SocketChannel>(socket, config, protocol, m_trace);
         if (config.on_off == 1 && (m_options.sleep || channel->open() != 1))
             write_on_off(socket + 32, 0);
         m_sockets[socket - 1] = std::move(channel);
     }
 
     m_onclose_message = channel_messages().notify_onclose;
-    WNDCLASS window_class{};
-    window_class.lpfnWndProc = window_proc;
-    window_class.hInstance = GetModuleHandle(nullptr);
-    window_class.lpszClassName = PORTSERVER_WINDOW_CLASS;
-    if (!RegisterClass(&window_class))
+    // Registered once for the process, whose tests start servers one after another.
+    static const bool registered = [] {
+        WNDCLASS window_class{};
+        window_class.lpfnWndProc = window_proc;
+        window_class.hInstance = GetModuleHandle(nullptr);
+        window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        window_class.lpszClassName = PORTSERVER_WINDOW_CLASS;
+        return RegisterClass(&window_class) != 0;
+    }();
+    if (!registered)
         return false;
-    m_window = CreateWindowEx(0, PORTSERVER_WINDOW_CLASS, "Portserver", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
-                              CW_USEDEFAULT, 0, nullptr, nullptr, window_class.hInstance, nullptr);
-    if (!m_window)
+    m_window = CreateWindowEx(0, PORTSERVER_WINDOW_CLASS, "Portserver", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 640,
+                              480, nullptr, nullptr, GetModuleHandle(nullptr), nullptr);
+    if (!m_window || !m_view.create(m_window, kRecordsMessage))
         return false;
+    show_ports();
+    // Minimised out of the way when the starter asks for it (Portlink does,
+    // unless told to show the server).
+    STARTUPINFO startup{};
+    GetStartupInfo(&startup);
+    ShowWindow(m_window, (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL);
     PostMessage(HWND_BROADCAST, channel_messages().notify_appstart, 0, 0);
     return true;
 }
@@ -124,17 +175,36 @@ int PortServer::run()
 LRESULT CALLBACK PortServer::window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     PortServer* server = g_server;
-    if (server && message == WM_COPYDATA)
-        return server->on_copy_data(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    if (server && message == server->m_onclose_message && message != 0) {
-        server->close_if_unused();
-        return 0;
+    if (!server || window != server->m_window)
+        return DefWindowProc(window, message, wParam, lParam);
+    switch (message) {
+    case WM_COPYDATA: {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const LRESULT result = server->on_copy_data(data);
+        // A text to send changes nothing the list shows.
+        if (result && data->dwData != SRV_CMD_COM_WRITE && data->dwData != SRV_CMD_SOCK_WRITE && !server->m_closed)
+            server->show_ports();
+        return result;
     }
-    if (server && message == WM_CLOSE) {
-        // No one can be asked here: the operator's close is refused while
-        // clients are subscribed, as the close request is.
-        server->close_if_unused();
+    case WM_CLOSE:
+        server->close_by_operator();
         return 0;
+    case WM_SIZE:
+        server->m_view.layout(wParam == SIZE_MINIMIZED);
+        return 0;
+    case WM_NOTIFY:
+        if (lParam && server->m_view.on_notify(*reinterpret_cast<const NMHDR*>(lParam)))
+            return 0;
+        break;
+    case kRecordsMessage:
+        server->m_view.show_records();
+        return 0;
+    default:
+        if (message == server->m_onclose_message && message != 0) {
+            server->close_if_unused();
+            return 0;
+        }
+        break;
     }
     return DefWindowProc(window, message, wParam, lParam);
 }
@@ -256,20 +326,38 @@ void PortServer::write_on_off(int port, int on)
 
 int PortServer::subscriber_count()
 {
+    // The window's own monitor is no client.
+    const DWORD monitor = m_view.monitor_thread();
     int count = 0;
     for (auto& channel : m_channels) {
         if (!channel || !channel->present())
             continue;
-        count += channel->parsed_block().prune_dead_subscribers();
-        count += channel->raw_block().prune_dead_subscribers();
+        count += channel->parsed_block().prune_dead_subscribers(monitor);
+        count += channel->raw_block().prune_dead_subscribers(monitor);
     }
     for (auto& socket : m_sockets) {
         if (!socket || !socket->present())
             continue;
-        count += socket->parsed_block().prune_dead_subscribers();
-        count += socket->raw_block().prune_dead_subscribers();
+        count += socket->parsed_block().prune_dead_subscribers(monitor);
+        count += socket->raw_block().prune_dead_subscribers(monitor);
     }
     return count;
+}
+
+void PortServer::show_ports()
+{
+    std::vector<PortsView::Row> rows;
+    for (auto& channel : m_channels) {
+        if (channel && channel->present())
+            rows.push_back({channel->port(), channel->is_on(), serial_settings(channel->config()),
+                            protocol_text(channel->protocol())});
+    }
+    for (auto& socket : m_sockets) {
+        if (socket && socket->present())
+            rows.push_back({socket->port(), socket->is_on(), socket_settings(socket->config()),
+                            protocol_text(socket->protocol())});
+    }
+    m_view.show_ports(rows);
 }
 
 bool PortServer::close_if_unused()
@@ -280,9 +368,22 @@ bool PortServer::close_if_unused()
     return true;
 }
 
+bool PortServer::close_by_operator()
+{
+    if (m_closed)
+        return false;
+    if (subscriber_count() > 0 &&
+        MessageBox(m_window, server_text(IDS_CLOSE_QUESTION).c_str(), P_GetStringFromDLLTable(5001),
+                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return false;
+    shut_down();
+    return true;
+}
+
 void PortServer::shut_down()
 {
     m_closed = true;
+    m_view.destroy();
     for (int port = 1; port <= PORTLINK_SERIAL_PORTS; ++port) {
         SerialChannel* channel = m_channels[port - 1].get();
         if (!channel || !channel->present())

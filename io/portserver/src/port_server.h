@@ -1,8 +1,9 @@
 // Portserver's application: the serial channels of ports 1 to 32 and the
-// socket channels of ports 33 to 37, the main
-// window that carries out the remote commands of Portlink (WM_COPYDATA
-// codes 100 to 103 and 900 to 903), the on/off state kept in the settings
-// file, and the close on request once no client thread is subscribed.
+// socket channels of ports 33 to 37, the main window that carries out the
+// remote commands of Portlink (WM_COPYDATA codes 100 to 103 and 900 to 903)
+// and shows the ports and the spy view, the on/off state kept in the
+// settings file, and the close: on request once no client thread is
+// subscribed, by the operator after a question while one is.
 #pragma once
 
 #include <array>
@@ -12,6 +13,7 @@
 
 #include <windows.h>
 
+#include "ports_view.h"
 #include "serial_channel.h"
 #include "socket_channel.h"
 
@@ -46,7 +48,11 @@ public:
     // The close request: closes when no client thread is subscribed any
     // more (threads of processes that have gone are taken off first).
     bool close_if_unused();
+    // The operator closes the window: while client threads are subscribed,
+    // only after saying yes to the question.
+    bool close_by_operator();
     HWND window() const { return m_window; }
+    const PortsView& view() const { return m_view; }
 
 private:
     static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -54,14 +60,16 @@ private:
     LRESULT socket_command(ULONG_PTR code, const sSOCK_CMD& command);
     int subscriber_count();
     void write_on_off(int port, int on);
+    void show_ports();
     void shut_down();
 
     ServerOptions m_options;
     std::string m_settings_file;
-    std::FILE* m_log = nullptr;
+    ChannelTrace m_trace;
     std::array<std::unique_ptr<SerialChannel>, PORTLINK_SERIAL_PORTS> m_channels;
     std::array<std::unique_ptr<SocketChannel>, PORTLINK_SOCKETS> m_sockets;
     HWND m_window = nullptr;
+    PortsView m_view;
     UINT m_onclose_message = 0;
     bool m_closed = false;
 };

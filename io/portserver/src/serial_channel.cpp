@@ -30,8 +30,9 @@ bool unchanged_or(int32_t value, int32_t low, int32_t high)
 
 }  // namespace
 
-SerialChannel::SerialChannel(int port, const sCOM_CONFIG& config, const sPORT_PROTOCOL& protocol, std::FILE* log)
-    : m_port(port), m_log(log)
+SerialChannel::SerialChannel(int port, const sCOM_CONFIG& config, const sPORT_PROTOCOL& protocol,
+                             const ChannelTrace& trace)
+    : m_port(port), m_log(trace.log), m_dump(port, trace.dump_folder)
 {
     const auto& messages = channel_messages();
     m_raw_message = messages.raw_serial_data;
@@ -104,6 +105,7 @@ void SerialChannel::reset_headers()
 {
     std::lock_guard lock(m_settings_mutex);
     const double ms_per_character = m_tty->F_getMsPerChar();
+    m_parser.set_character_time(ms_per_character);
     m_parsed.reset(m_protocol.name, ms_per_character, m_on, m_parse_thread_id);
     m_raw.reset(m_protocol.name, ms_per_character, m_on, m_read_thread_id);
 }
@@ -240,6 +242,7 @@ DWORD SerialChannel::run_read(CTTY& tty)
         const int64_t at = m_raw_ring.write(m_raw, stamp, local_time, buffer, static_cast<uint32_t>(length));
         if (at < 0)
             continue;
+        m_dump.raw(buffer, static_cast<size_t>(length));
         PostThreadMessage(m_parse_thread_id, m_raw_message, static_cast<WPARAM>(at), 0);
         m_raw.post(m_raw_message, static_cast<WPARAM>(m_port), static_cast<LPARAM>(at) + MMF_HEADER_SIZE);
     }

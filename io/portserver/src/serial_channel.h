@@ -27,9 +27,8 @@ bool configuration_is_valid(const sCOM_CONFIG& changes);
 class SerialChannel {
 public:
     // Probes the port with its settings; a port that opens is present and
-    // gets its blocks and its parse-and-write thread. `log` (may be null)
-    // receives a line per frame while it is set.
-    SerialChannel(int port, const sCOM_CONFIG& config, const sPORT_PROTOCOL& protocol, std::FILE* log);
+    // gets its blocks and its parse-and-write thread.
+    SerialChannel(int port, const sCOM_CONFIG& config, const sPORT_PROTOCOL& protocol, const ChannelTrace& trace);
     ~SerialChannel();
     SerialChannel(const SerialChannel&) = delete;
     SerialChannel& operator=(const SerialChannel&) = delete;
@@ -74,6 +73,7 @@ private:
     bool m_present = false;
     std::atomic<bool> m_on{false};
     std::FILE* m_log;
+    PortDump m_dump;
 
     mutable std::mutex m_settings_mutex;  // m_config, m_protocol and the cutter's framing
     sCOM_CONFIG m_config{};
@@ -86,8 +86,7 @@ private:
 
     HANDLE m_parse_thread = nullptr;
     DWORD m_parse_thread_id = 0;
-    ChannelParser m_parser{m_port, m_log, ChannelParser::Timing::per_character, m_raw, m_parsed, m_settings_mutex,
-                           m_protocol};
+    ChannelParser m_parser{m_port, m_log, m_dump, m_raw, m_parsed, m_settings_mutex, m_protocol};
     UINT m_raw_message, m_parsed_message, m_timeout_message, m_write_message;
 };
 

@@ -25,8 +25,9 @@ net::Endpoint endpoint(const sSOCK_CONFIG& config)
 
 }  // namespace
 
-SocketChannel::SocketChannel(int socket, const sSOCK_CONFIG& config, const sPORT_PROTOCOL& protocol, std::FILE* log)
-    : m_socket(socket), m_log(log), m_config(config)
+SocketChannel::SocketChannel(int socket, const sSOCK_CONFIG& config, const sPORT_PROTOCOL& protocol,
+                             const ChannelTrace& trace)
+    : m_socket(socket), m_log(trace.log), m_dump(socket + 32, trace.dump_folder), m_config(config)
 {
     m_raw_message = channel_messages().raw_serial_data;
     m_config.on_off = 0;
@@ -240,6 +241,7 @@ void SocketChannel::run_raw()
                                             reinterpret_cast<const BYTE*>(buffer), static_cast<uint32_t>(length));
         if (at < 0)
             continue;
+        m_dump.raw(reinterpret_cast<const BYTE*>(buffer), static_cast<size_t>(length));
         const LPARAM offset = static_cast<LPARAM>(at) + MMF_HEADER_SIZE;
         PostThreadMessage(m_processing_thread_id, m_raw_message, static_cast<WPARAM>(offset), 0);
         m_raw.post(m_raw_message, static_cast<WPARAM>(port()), offset);

@@ -22,7 +22,7 @@ namespace helm::portserver {
 
 class SocketChannel {
 public:
-    SocketChannel(int socket, const sSOCK_CONFIG& config, const sPORT_PROTOCOL& protocol, std::FILE* log);
+    SocketChannel(int socket, const sSOCK_CONFIG& config, const sPORT_PROTOCOL& protocol, const ChannelTrace& trace);
     ~SocketChannel();
     SocketChannel(const SocketChannel&) = delete;
     SocketChannel& operator=(const SocketChannel&) = delete;
@@ -58,6 +58,7 @@ private:
 
     const int m_socket;
     std::FILE* m_log;
+    PortDump m_dump;
     std::atomic<bool> m_on{false};
     std::atomic<bool> m_stop{false};
 
@@ -76,8 +77,7 @@ private:
     HANDLE m_raw_thread = nullptr;
     HANDLE m_processing_thread = nullptr;
     DWORD m_processing_thread_id = 0;
-    ChannelParser m_parser{port(), m_log, ChannelParser::Timing::whole_block, m_raw, m_parsed, m_settings_mutex,
-                           m_protocol};
+    ChannelParser m_parser{port(), m_log, m_dump, m_raw, m_parsed, m_settings_mutex, m_protocol};
     UINT m_raw_message;
 };
 

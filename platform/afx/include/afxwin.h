@@ -1,5 +1,6 @@
 // The class library's main header: strings, geometry, collections, windows,
-// dialogs, the standard controls, the application and dialog data.
+// dialogs, the standard controls, the application and dialog data, and
+// hosted ActiveX controls.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,8 @@
 #include "helm/afx/CWinApp.h"
 #include "helm/afx/CWnd.h"
 #include "helm/afx/arrays.h"
+#include "helm/afx/dispatch_arguments.h"
+#include "helm/afx/event_sink_map.h"
 #include "helm/afx/lists.h"
 #include "helm/afx/message_box.h"
 #include "helm/afx/module_state.h"

@@ -14,6 +14,18 @@ const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
     return GetThisMessageMap();
 }
 
+const AFX_EVENTSINKMAP* CCmdTarget::GetThisEventSinkMap()
+{
+    static const AFX_EVENTSINKMAP_ENTRY entries[] = {{0, 0, nullptr, nullptr}};
+    static const AFX_EVENTSINKMAP map = {nullptr, &entries[0]};
+    return &map;
+}
+
+const AFX_EVENTSINKMAP* CCmdTarget::GetEventSinkMap() const
+{
+    return GetThisEventSinkMap();
+}
+
 namespace {
 
 bool matches(const AFX_MSGMAP_ENTRY& entry, UINT message, UINT code, UINT id)

@@ -237,6 +237,12 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control)
 {
     if (control.m_hWnd)
         return;
+    // An item whose ActiveX control could not be made: the object stays
+    // unbound and the dialog runs without it.
+    if (!GetDlgItem(dx->m_pDlgWnd->m_hWnd, id) && helm::com::is_missing_control(dx->m_pDlgWnd->m_hWnd, id)) {
+        helm::kernel::trace("dialog data: control %d was left out of the dialog\n", id);
+        return;
+    }
     HWND window = dx->PrepareCtrl(id);
     if (!control.SubclassWindow(window)) {
         helm::kernel::trace("dialog data: control %d is bound to another object\n", id);

@@ -3,6 +3,7 @@
 #include "helm/afx/CWinApp.h"
 #include "helm/afx/module_state.h"
 #include "helm/kernel/trace.h"
+#include "control_container.h"
 #include "thread_state.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
@@ -30,6 +31,9 @@ INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM, LPARAM)
             return FALSE;
     }
     if (message == WM_INITDIALOG) {
+        // The hosted controls exist: the dialog's event sink map hears them
+        // from now on.
+        helm::afx::ControlContainer::connect_hosted(*object);
         CDialog* dialog = DYNAMIC_DOWNCAST(CDialog, object);
         return dialog ? dialog->OnInitDialog() : TRUE;
     }

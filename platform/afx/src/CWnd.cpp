@@ -8,6 +8,7 @@
 #include "helm/afx/CDataExchange.h"
 #include "helm/afx/CDC.h"
 #include "helm/afx/module_state.h"
+#include "control_container.h"
 #include "thread_state.h"
 
 using helm::afx::thread_state;
@@ -117,6 +118,10 @@ BOOL CWnd::Attach(HWND window)
 
 HWND CWnd::Detach()
 {
+    // The object no longer stands for the window: its sinks and its hold on
+    // a control go (a control made by CreateControl goes with its window).
+    m_control_container.reset();
+    m_control_site.reset();
     HWND window = m_hWnd;
     if (window) {
         if (helm::afx::ThreadState* state = helm::afx::thread_state_if_alive()) {

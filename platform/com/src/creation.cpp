@@ -42,8 +42,8 @@ HRESULT load(const std::string& file, DllGetClassObjectFn& entry)
 
 }  // namespace
 
-HRESULT create_control_window(REFCLSID clsid, HWND parent, const RECT& rect, UINT id, DWORD style, REFIID riid,
-                              void** control, HWND* window)
+HRESULT create_control_window(REFCLSID clsid, HWND parent, const RECT& rect, UINT id, DWORD style, DWORD ex_style,
+                              REFIID riid, void** control, HWND* window)
 {
     if (!control)
         return E_POINTER;
@@ -55,7 +55,7 @@ HRESULT create_control_window(REFCLSID clsid, HWND parent, const RECT& rect, UIN
     if (FAILED(hr))
         return hr;
     HWND made = nullptr;
-    hr = host->CreateControlWindow(parent, rect, id, style | WS_CHILD, &made);
+    hr = host->CreateControlWindow(parent, rect, id, style | WS_CHILD, ex_style, &made);
     if (SUCCEEDED(hr) && !made)
         hr = E_FAIL;
     if (SUCCEEDED(hr))

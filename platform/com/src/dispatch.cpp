@@ -222,7 +222,7 @@ VARIANT arg_bool_ref(VARIANT_BOOL* p) { VARIANT v = make(VT_BOOL | VT_BYREF); v.
 VARIANT arg_ref(BSTR* p) { VARIANT v = make(VT_BSTR | VT_BYREF); v.pbstrVal = p; return v; }
 VARIANT arg_ref(VARIANT* p) { VARIANT v = make(VT_VARIANT | VT_BYREF); v.pvarVal = p; return v; }
 
-HRESULT invoke_by_id(IDispatch* target, DISPID id, WORD flags, std::initializer_list<VARIANT> args, VARIANT* result,
+HRESULT invoke_by_id(IDispatch* target, DISPID id, WORD flags, std::span<const VARIANT> args, VARIANT* result,
                      UINT* argError)
 {
     if (!target)

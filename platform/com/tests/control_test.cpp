@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <limits.h>
 #include <stdlib.h>
 
@@ -19,6 +18,7 @@
 
 #include "helm/kernel/station_path.h"
 #include "helm/testcontrol/test_control.h"
+#include "helm/testcontrol/test_plugin.h"
 
 namespace {
 
@@ -35,30 +35,15 @@ using helm::com::ComPtr;
 using helm::com::invoke_by_id;
 using helm::com::Variant;
 
-const std::string plugin_file = HELM_TEST_CONTROL_FILE;
+using helm::testcontrol::journal;
+using helm::testcontrol::plugin_file;
+using helm::testcontrol::plugin_idle;
+using helm::testcontrol::regsvr;
 
 std::string real(const std::string& path)
 {
     char buf[PATH_MAX];
     return ::realpath(path.c_str(), buf) ? buf : path;
-}
-
-int regsvr(std::vector<std::string> args)
-{
-    std::string out, err;
-    return helm::com::run_register_command(args, out, err);
-}
-
-// Whether the plug-in has no live object left (true when never loaded).
-bool plugin_idle()
-{
-    void* handle = ::dlopen(plugin_file.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!handle)
-        return true;
-    auto can_unload = reinterpret_cast<DllCanUnloadNowFn>(::dlsym(handle, "DllCanUnloadNow"));
-    bool idle = can_unload && can_unload() == S_OK;
-    ::dlclose(handle);  // drops only the count NOLOAD added
-    return idle;
 }
 
 class Registered : public ::testing::Test {
@@ -75,12 +60,6 @@ protected:
         EXPECT_EQ(CoCreateInstance(CLSID_TestControl, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.put_void()),
                   S_OK);
         return d;
-    }
-    static std::string journal(IDispatch* d)
-    {
-        Variant v;
-        EXPECT_EQ(invoke_by_id(d, dispid_journal, DISPATCH_PROPERTYGET, {}, &v), S_OK);
-        return v.vt == VT_BSTR ? helm::com::text_from_bstr(v.bstrVal) : "?";
     }
 };
 
@@ -131,9 +110,9 @@ TEST(Registration, CreationFailsCleanlyUntilRegisteredAndAfterUnregistered)
     EXPECT_EQ(std::u16string(name), prog_id);
     CoTaskMemFree(name);
 
-    // Registering again replaces the entry rather than adding one.
+    // Registering again replaces the plug-in's two entries rather than adding more.
     ASSERT_EQ(regsvr({plugin_file}), 0);
-    EXPECT_EQ(helm::com::registered_classes().size(), 1u);
+    EXPECT_EQ(helm::com::registered_classes().size(), 2u);
 
     ASSERT_EQ(regsvr({"-u", plugin_file}), 0);
     // The plug-in is still loaded in this process; the registry decides.
@@ -550,7 +529,7 @@ TEST_F(Hosting, CreatesTheControlAsAChildWindow)
 {
     ComPtr<IDispatch> d;
     HWND window = nullptr;
-    ASSERT_EQ(helm::com::create_control_window(CLSID_TestControl, m_host, RECT{10, 20, 110, 70}, 4702, WS_VISIBLE,
+    ASSERT_EQ(helm::com::create_control_window(CLSID_TestControl, m_host, RECT{10, 20, 110, 70}, 4702, WS_VISIBLE, 0,
                                                IID_IDispatch, d.put_void(), &window),
               S_OK);
     ASSERT_NE(window, nullptr);
@@ -558,7 +537,7 @@ TEST_F(Hosting, CreatesTheControlAsAChildWindow)
     EXPECT_EQ(GetDlgCtrlID(window), 4702);
     char name[64] = {};
     GetClassName(window, name, sizeof name);
-    EXPECT_STREQ(name, test_control_window_class);
+    EXPECT_STREQ(name, helm::com::control_window_class);
     RECT client{};
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 100);
@@ -569,7 +548,7 @@ TEST_F(Hosting, CreatesTheControlAsAChildWindow)
     ASSERT_TRUE(control);
     EXPECT_EQ(control->GetControlWindow(), window);
     HWND again = nullptr;
-    EXPECT_EQ(control->CreateControlWindow(m_host, RECT{0, 0, 1, 1}, 1, 0, &again), E_UNEXPECTED);
+    EXPECT_EQ(control->CreateControlWindow(m_host, RECT{0, 0, 1, 1}, 1, 0, 0, &again), E_UNEXPECTED);
 
     // The host closes: the window goes with it, the object when released.
     DestroyWindow(m_host);
@@ -585,7 +564,7 @@ TEST_F(Hosting, ReleasingTheControlTakesItsWindow)
 {
     ComPtr<IUnknown> u;
     HWND window = nullptr;
-    ASSERT_EQ(helm::com::create_control_window(CLSID_TestControl, m_host, RECT{0, 0, 50, 50}, 7, 0, IID_IUnknown,
+    ASSERT_EQ(helm::com::create_control_window(CLSID_TestControl, m_host, RECT{0, 0, 50, 50}, 7, 0, 0, IID_IUnknown,
                                                u.put_void(), &window),
               S_OK);
     EXPECT_TRUE(IsWindow(window));
@@ -605,7 +584,7 @@ TEST(Hosted, AnUnregisteredControlLeavesNothingBehind)
     ASSERT_NE(host, nullptr);
     void* control = reinterpret_cast<void*>(1);
     HWND window = reinterpret_cast<HWND>(1);
-    EXPECT_EQ(helm::com::create_control_window(CLSID_TestControl, host, RECT{0, 0, 10, 10}, 1, 0, IID_IDispatch,
+    EXPECT_EQ(helm::com::create_control_window(CLSID_TestControl, host, RECT{0, 0, 10, 10}, 1, 0, 0, IID_IDispatch,
                                                &control, &window),
               REGDB_E_CLASSNOTREG);
     EXPECT_EQ(control, nullptr);

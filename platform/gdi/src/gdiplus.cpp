@@ -560,32 +560,75 @@ GpStatus GdipDeleteBrush(GpBrush* brush)
     return brush ? Ok : InvalidParameter;
 }
 
-GpStatus GdipDrawLine(GpGraphics* g, GpPen* pen, REAL x1, REAL y1, REAL x2, REAL y2)
+static GpStatus paint_with(GpGraphics* g, GpPen* pen)
 {
-    if (!g || !pen)
+    return stroke(g, pen);
+}
+
+static GpStatus paint_with(GpGraphics* g, GpBrush* brush)
+{
+    return fill(g, brush);
+}
+
+// Every shape is a path that a pen strokes or a brush fills: `outline`
+// adds the path to the context once the arguments are checked.
+template <class Tool, class Outline>
+static GpStatus shape(GpGraphics* g, Tool* tool, bool valid, Outline&& outline)
+{
+    if (!g || !tool || !valid)
         return InvalidParameter;
     prepare(*g, true);
-    cairo_move_to(g->cr, x1, y1);
-    cairo_line_to(g->cr, x2, y2);
-    return stroke(g, pen);
+    outline(g->cr);
+    return paint_with(g, tool);
+}
+
+template <class Tool>
+static GpStatus rectangle(GpGraphics* g, Tool* tool, REAL x, REAL y, REAL width, REAL height)
+{
+    return shape(g, tool, true, [&](cairo_t* cr) { cairo_rectangle(cr, x, y, width, height); });
+}
+
+template <class Tool>
+static GpStatus ellipse(GpGraphics* g, Tool* tool, REAL x, REAL y, REAL width, REAL height)
+{
+    return shape(g, tool, true, [&](cairo_t* cr) { ellipse_path(cr, x, y, width, height); });
+}
+
+template <class Tool>
+static GpStatus arc(GpGraphics* g, Tool* tool, REAL x, REAL y, REAL width, REAL height, REAL start, REAL sweep,
+                    bool pie)
+{
+    return shape(g, tool, width > 0 && height > 0,
+                 [&](cairo_t* cr) { arc_path(cr, x, y, width, height, start, sweep, pie); });
+}
+
+template <class P>
+static void polygon_path(cairo_t* cr, const P* points, INT count, bool closed)
+{
+    for (INT i = 0; i < count; ++i)
+        cairo_line_to(cr, points[i].X, points[i].Y);
+    if (closed)
+        cairo_close_path(cr);
+}
+
+// A polyline, or with `closed` a polygon, drawn with a pen.
+template <class P>
+static GpStatus lines(GpGraphics* g, GpPen* pen, const P* points, INT count, bool closed)
+{
+    return shape(g, pen, points && count >= 2, [&](cairo_t* cr) { polygon_path(cr, points, count, closed); });
+}
+
+GpStatus GdipDrawLine(GpGraphics* g, GpPen* pen, REAL x1, REAL y1, REAL x2, REAL y2)
+{
+    return shape(g, pen, true, [&](cairo_t* cr) {
+        cairo_move_to(cr, x1, y1);
+        cairo_line_to(cr, x2, y2);
+    });
 }
 
 GpStatus GdipDrawLineI(GpGraphics* g, GpPen* pen, INT x1, INT y1, INT x2, INT y2)
 {
     return GdipDrawLine(g, pen, REAL(x1), REAL(y1), REAL(x2), REAL(y2));
-}
-
-template <class P>
-static GpStatus lines(GpGraphics* g, GpPen* pen, const P* points, INT count, bool closed)
-{
-    if (!g || !pen || !points || count < 2)
-        return InvalidParameter;
-    prepare(*g, true);
-    for (INT i = 0; i < count; ++i)
-        cairo_line_to(g->cr, points[i].X, points[i].Y);
-    if (closed)
-        cairo_close_path(g->cr);
-    return stroke(g, pen);
 }
 
 GpStatus GdipDrawLines(GpGraphics* g, GpPen* pen, const GpPointF* points, INT count)
@@ -611,14 +654,10 @@ GpStatus GdipDrawPolygonI(GpGraphics* g, GpPen* pen, const GpPoint* points, INT 
 template <class P>
 static GpStatus fill_polygon(GpGraphics* g, GpBrush* brush, const P* points, INT count, FillMode mode)
 {
-    if (!g || !brush || !points || count < 3)
-        return InvalidParameter;
-    prepare(*g, true);
-    for (INT i = 0; i < count; ++i)
-        cairo_line_to(g->cr, points[i].X, points[i].Y);
-    cairo_close_path(g->cr);
-    cairo_set_fill_rule(g->cr, mode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-    return fill(g, brush);
+    return shape(g, brush, points && count >= 3, [&](cairo_t* cr) {
+        polygon_path(cr, points, count, true);
+        cairo_set_fill_rule(cr, mode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    });
 }
 
 GpStatus GdipFillPolygon(GpGraphics* g, GpBrush* brush, const GpPointF* points, INT count, FillMode mode)
@@ -633,11 +672,7 @@ GpStatus GdipFillPolygonI(GpGraphics* g, GpBrush* brush, const GpPoint* points, 
 
 GpStatus GdipDrawRectangle(GpGraphics* g, GpPen* pen, REAL x, REAL y, REAL width, REAL height)
 {
-    if (!g || !pen)
-        return InvalidParameter;
-    prepare(*g, true);
-    cairo_rectangle(g->cr, x, y, width, height);
-    return stroke(g, pen);
+    return rectangle(g, pen, x, y, width, height);
 }
 
 GpStatus GdipDrawRectangleI(GpGraphics* g, GpPen* pen, INT x, INT y, INT width, INT height)
@@ -647,11 +682,7 @@ GpStatus GdipDrawRectangleI(GpGraphics* g, GpPen* pen, INT x, INT y, INT width, 
 
 GpStatus GdipFillRectangle(GpGraphics* g, GpBrush* brush, REAL x, REAL y, REAL width, REAL height)
 {
-    if (!g || !brush)
-        return InvalidParameter;
-    prepare(*g, true);
-    cairo_rectangle(g->cr, x, y, width, height);
-    return fill(g, brush);
+    return rectangle(g, brush, x, y, width, height);
 }
 
 GpStatus GdipFillRectangleI(GpGraphics* g, GpBrush* brush, INT x, INT y, INT width, INT height)
@@ -661,11 +692,7 @@ GpStatus GdipFillRectangleI(GpGraphics* g, GpBrush* brush, INT x, INT y, INT wid
 
 GpStatus GdipDrawEllipse(GpGraphics* g, GpPen* pen, REAL x, REAL y, REAL width, REAL height)
 {
-    if (!g || !pen)
-        return InvalidParameter;
-    prepare(*g, true);
-    ellipse_path(g->cr, x, y, width, height);
-    return stroke(g, pen);
+    return ellipse(g, pen, x, y, width, height);
 }
 
 GpStatus GdipDrawEllipseI(GpGraphics* g, GpPen* pen, INT x, INT y, INT width, INT height)
@@ -675,11 +702,7 @@ GpStatus GdipDrawEllipseI(GpGraphics* g, GpPen* pen, INT x, INT y, INT width, IN
 
 GpStatus GdipFillEllipse(GpGraphics* g, GpBrush* brush, REAL x, REAL y, REAL width, REAL height)
 {
-    if (!g || !brush)
-        return InvalidParameter;
-    prepare(*g, true);
-    ellipse_path(g->cr, x, y, width, height);
-    return fill(g, brush);
+    return ellipse(g, brush, x, y, width, height);
 }
 
 GpStatus GdipFillEllipseI(GpGraphics* g, GpBrush* brush, INT x, INT y, INT width, INT height)
@@ -689,29 +712,17 @@ GpStatus GdipFillEllipseI(GpGraphics* g, GpBrush* brush, INT x, INT y, INT width
 
 GpStatus GdipDrawArc(GpGraphics* g, GpPen* pen, REAL x, REAL y, REAL width, REAL height, REAL start, REAL sweep)
 {
-    if (!g || !pen || width <= 0 || height <= 0)
-        return InvalidParameter;
-    prepare(*g, true);
-    arc_path(g->cr, x, y, width, height, start, sweep, false);
-    return stroke(g, pen);
+    return arc(g, pen, x, y, width, height, start, sweep, false);
 }
 
 GpStatus GdipDrawPie(GpGraphics* g, GpPen* pen, REAL x, REAL y, REAL width, REAL height, REAL start, REAL sweep)
 {
-    if (!g || !pen || width <= 0 || height <= 0)
-        return InvalidParameter;
-    prepare(*g, true);
-    arc_path(g->cr, x, y, width, height, start, sweep, true);
-    return stroke(g, pen);
+    return arc(g, pen, x, y, width, height, start, sweep, true);
 }
 
 GpStatus GdipFillPie(GpGraphics* g, GpBrush* brush, REAL x, REAL y, REAL width, REAL height, REAL start, REAL sweep)
 {
-    if (!g || !brush || width <= 0 || height <= 0)
-        return InvalidParameter;
-    prepare(*g, true);
-    arc_path(g->cr, x, y, width, height, start, sweep, true);
-    return fill(g, brush);
+    return arc(g, brush, x, y, width, height, start, sweep, true);
 }
 
 GpStatus GdipCreateFontFamilyFromName(const WCHAR* name, GpFontCollection*, GpFontFamily** family)

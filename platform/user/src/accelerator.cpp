@@ -11,6 +11,7 @@
 #include "helm/station/handles.h"
 #include "helm/user/menus.h"
 #include "helm/user/resources.h"
+#include "menu_table.h"
 
 namespace {
 
@@ -44,6 +45,23 @@ bool in_system_menu(HWND window, WORD command)
         return false;
     HMENU system = GetSystemMenu(window, FALSE);
     return system && GetMenuState(system, command, MF_BYCOMMAND) != static_cast<UINT>(-1);
+}
+
+// A command that is an item of the window's menu: the window hears
+// WM_INITMENU and WM_INITMENUPOPUP as if the operator opened the menu, so it
+// can bring the item's state up to date; a disabled or greyed item's
+// command is not sent.
+bool menu_item_allows(HWND window, HMENU menu, WORD command, bool system)
+{
+    HMENU holder = menu ? helm::user::command_holder(menu, command) : nullptr;
+    if (!holder)
+        return true;
+    if (IsWindowEnabled(window) && !GetCapture()) {
+        SendMessage(window, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+        if (holder != menu || system)
+            SendMessage(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(holder), MAKELPARAM(0, system ? 1 : 0));
+    }
+    return !(GetMenuState(menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
 }
 
 }  // namespace
@@ -142,7 +160,10 @@ int TranslateAccelerator(HWND window, HACCEL table, LPMSG msg)
         }
         if (!match)
             continue;
-        if (in_system_menu(window, a.cmd))
+        const bool system = in_system_menu(window, a.cmd);
+        if (!menu_item_allows(window, system ? GetSystemMenu(window, FALSE) : GetMenu(window), a.cmd, system))
+            return 1;  // the key is taken, the disabled command not sent
+        if (system)
             SendMessage(window, WM_SYSCOMMAND, a.cmd, 0);
         else
             SendMessage(window, WM_COMMAND, MAKEWPARAM(a.cmd, 1), 0);

@@ -17,7 +17,7 @@ constexpr size_t max_class_name = 255;
 // still keeps a class from asking for absurd amounts (DLGWINDOWEXTRA is 48).
 constexpr int max_extra_bytes = 1024;
 
-ATOM register_class(const WNDCLASSEX& wc)
+ATOM register_class(const WNDCLASSEX& wc, bool layer_control = false)
 {
     if (!wc.lpszClassName || !wc.lpfnWndProc || wc.cbWndExtra < 0 || wc.cbWndExtra > max_extra_bytes ||
         wc.cbClsExtra < 0 || wc.cbClsExtra > max_extra_bytes) {
@@ -52,6 +52,7 @@ ATOM register_class(const WNDCLASSEX& wc)
     c->cursor = wc.hCursor;
     c->background = wc.hbrBackground;
     c->menu_name = wc.lpszMenuName;
+    c->layer_control = layer_control;
     WindowTable& t = window_table();
     std::lock_guard lock(t.mutex);
     if (t.find_class(IS_INTRESOURCE(wc.lpszClassName) ? wc.lpszClassName : name.c_str())) {
@@ -63,6 +64,19 @@ ATOM register_class(const WNDCLASSEX& wc)
 }
 
 }  // namespace
+
+void helm::user::register_control_classes(std::initializer_list<ControlClass> classes)
+{
+    for (const ControlClass& c : classes) {
+        WNDCLASSEX wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = c.style | CS_GLOBALCLASS;
+        wc.lpfnWndProc = c.proc;
+        wc.hCursor = LoadCursor(nullptr, c.cursor);
+        wc.lpszClassName = c.name;
+        register_class(wc, true);
+    }
+}
 
 ATOM RegisterClass(const WNDCLASS* windowClass)
 {

@@ -2,6 +2,7 @@
 // DefDlgProc, the modal loop and EndDialog.
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
@@ -10,6 +11,8 @@
 #include "dialog_template.h"
 #include "helm/kernel/error.h"
 #include "helm/kernel/threads.h"
+#include "helm/kernel/trace.h"
+#include "helm/user/menus.h"
 #include "helm/user/screen.h"
 #include "paint_internal.h"
 #include "window_table.h"
@@ -23,6 +26,7 @@ constexpr char dialog_class_name[] = "#32770";
 
 std::mutex g_states_mutex;
 std::unordered_map<uint32_t, std::shared_ptr<DialogState>> g_states;
+std::atomic<const ClassIdItemHost*> g_class_id_host{nullptr};
 
 // The standard control classes a template names by atom.
 constexpr struct {
@@ -32,6 +36,20 @@ constexpr struct {
     {0x0080, "Button"}, {0x0081, "Edit"}, {0x0082, "Static"},
     {0x0083, "ListBox"}, {0x0084, "ScrollBar"}, {0x0085, "ComboBox"},
 };
+
+// Windows' dialog manager gives edits and list boxes a sunken client edge
+// in place of a plain border; a combo box draws its own sunken field.
+void sunken_border(LPCSTR item_class, DWORD& style, DWORD& ex_style)
+{
+    if (IS_INTRESOURCE(item_class) || !(style & WS_BORDER))
+        return;
+    const bool edge = equal_ascii_nocase(item_class, "Edit") || equal_ascii_nocase(item_class, "ListBox");
+    if (!edge && !equal_ascii_nocase(item_class, "ComboBox"))
+        return;
+    style &= ~static_cast<DWORD>(WS_BORDER);
+    if (edge)
+        ex_style |= WS_EX_CLIENTEDGE;
+}
 
 // As MulDiv: rounded half away from zero.
 LONG scale(LONG value, LONG numerator, LONG denominator)
@@ -135,6 +153,19 @@ void enable_owner(HWND dialog, DialogState& state)
         SetActiveWindow(owner);
 }
 
+// `rect` is the item's place in the dialog's client pixels.
+void create_class_id_item(HWND dialog, const DialogItem& item, const RECT& rect)
+{
+    const ClassIdItemHost* host = g_class_id_host.load();
+    HWND control = nullptr;
+    if (host && host->create)
+        control = host->create(dialog, item.window_class.name.c_str(), rect, item.id, item.style | WS_CHILD,
+                               item.ex_style | WS_EX_NOPARENTNOTIFY);
+    if (!control)
+        helm::kernel::trace("dialog: item %u of class %s left out\n", static_cast<unsigned>(item.id),
+                            item.window_class.name.c_str());
+}
+
 // Creates the dialog window, its controls and runs WM_INITDIALOG. Null when
 // the window or (without DS_NOFAILCREATE) a control could not be made.
 HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGPROC proc, LPARAM param, bool modal)
@@ -202,6 +233,9 @@ HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGP
                                  parent, nullptr, instance, reinterpret_cast<LPVOID>(param));
     if (!dialog)
         return nullptr;
+    // The template's menu is the dialog's bar; the frame was sized for it.
+    if (t.menu.present)
+        SetMenu(dialog, LoadMenu(instance, t.menu.is_ordinal ? MAKEINTRESOURCE(t.menu.ordinal) : t.menu.name.c_str()));
     auto state = dialog_state(dialog);
     state->font = font;
     state->units = units;
@@ -245,9 +279,18 @@ HWND create_dialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGP
         }
         const RECT r{scale(item.x, units.cx, 4), scale(item.y, units.cy, 8), scale(item.cx, units.cx, 4),
                      scale(item.cy, units.cy, 8)};
+        if (!item.window_class.is_ordinal && item.window_class.name.starts_with('{')) {
+            // A control of the component layer, which chooses its own
+            // fonts: one that cannot be made is left out, and the dialog
+            // runs without it.
+            create_class_id_item(dialog, item, RECT{r.left, r.top, r.left + r.right, r.top + r.bottom});
+            continue;
+        }
         LPVOID data = item.creation_data.empty() ? nullptr : const_cast<std::byte*>(item.creation_data.data());
-        HWND control = CreateWindowEx(item.ex_style | WS_EX_NOPARENTNOTIFY, item_class, text.c_str(),
-                                      item.style | WS_CHILD, r.left, r.top, r.right, r.bottom, dialog,
+        DWORD style = item.style | WS_CHILD;
+        DWORD ex_style = item.ex_style | WS_EX_NOPARENTNOTIFY;
+        sunken_border(item_class, style, ex_style);
+        HWND control = CreateWindowEx(ex_style, item_class, text.c_str(), style, r.left, r.top, r.right, r.bottom, dialog,
                                       reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), instance, data);
         if (!control) {
             if (t.style & DS_NOFAILCREATE)
@@ -354,6 +397,8 @@ void forget_dialog_state(HWND dialog)
     std::lock_guard lock(g_states_mutex);
     g_states.erase(WindowTable::value_of(dialog));
 }
+
+void set_class_id_item_host(const ClassIdItemHost* host) { g_class_id_host.store(host); }
 
 // Reads a dialog template resource; defined with the resource runtime.
 bool load_dialog_resource(HINSTANCE instance, LPCSTR name, DialogTemplate* out);
@@ -477,10 +522,15 @@ LRESULT DefDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
             PostMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, notify_clicked), reinterpret_cast<LPARAM>(cancel));
         return 0;
     }
-    case WM_NCDESTROY:
+    case WM_NCDESTROY: {
         enable_owner(dialog, *state);
         forget_dialog_state(dialog);
+        // Every item window is gone by now: the controls made for them go.
+        const ClassIdItemHost* host = g_class_id_host.load();
+        if (host && host->dialog_destroyed)
+            host->dialog_destroyed(dialog);
         return DefWindowProc(dialog, message, wParam, lParam);
+    }
     default:
         return DefWindowProc(dialog, message, wParam, lParam);
     }

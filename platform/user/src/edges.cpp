@@ -8,6 +8,7 @@
 
 #include "helm/gdi/hooks.h"
 #include "helm/user/winuser.h"
+#include "paint_internal.h"
 
 namespace {
 
@@ -22,12 +23,17 @@ const bool g_colours_hooked = [] {
     return true;
 }();
 
-void fill(HDC dc, int left, int top, int right, int bottom, int colour)
+void fill(HDC dc, int left, int top, int right, int bottom, HBRUSH brush)
 {
     if (right <= left || bottom <= top)
         return;
     RECT r{left, top, right, bottom};
-    FillRect(dc, &r, GetSysColorBrush(colour));
+    FillRect(dc, &r, brush);
+}
+
+void fill(HDC dc, int left, int top, int right, int bottom, int colour)
+{
+    fill(dc, left, top, right, bottom, GetSysColorBrush(colour));
 }
 
 // One pixel border: the top and left lines in `light`, the bottom and
@@ -59,7 +65,7 @@ void shrink(RECT& r, UINT flags)
 
 // A filled triangle pointing `direction` (0 up, 1 down, 2 left, 3 right),
 // centred in `r`: rows of 1, 3, 5... pixels.
-void arrow(HDC dc, const RECT& r, int direction, int colour)
+void arrow(HDC dc, const RECT& r, int direction, HBRUSH colour)
 {
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int rows = std::max(1, (std::min(w, h) - 4) / 3);
@@ -74,7 +80,7 @@ void arrow(HDC dc, const RECT& r, int direction, int colour)
     }
 }
 
-void check_mark(HDC dc, const RECT& box, int colour)
+void check_mark(HDC dc, const RECT& box, HBRUSH colour)
 {
     // The classic 7 x 7 mark: a short stroke down then a long one up, 3 pixels thick.
     const int x = box.left + (box.right - box.left - 7) / 2;
@@ -197,7 +203,7 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state)
         fill(dc, box.left, box.top, box.right, box.bottom,
              (kind & DFCS_BUTTON3STATE) && (state & DFCS_CHECKED) ? COLOR_BTNFACE : inside);
         if (state & DFCS_CHECKED)
-            check_mark(dc, box, (kind & DFCS_BUTTON3STATE) ? COLOR_GRAYTEXT : glyph);
+            check_mark(dc, box, GetSysColorBrush((kind & DFCS_BUTTON3STATE) ? COLOR_GRAYTEXT : glyph));
         return TRUE;
     }
     case DFC_SCROLL: {
@@ -218,9 +224,9 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state)
         if (state & DFCS_INACTIVE) {
             RECT shade = r;
             OffsetRect(&shade, 1, 1);
-            arrow(dc, shade, direction, COLOR_BTNHIGHLIGHT);
+            arrow(dc, shade, direction, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
         }
-        arrow(dc, r, direction, glyph);
+        arrow(dc, r, direction, GetSysColorBrush(glyph));
         return TRUE;
     }
     case DFC_CAPTION: {
@@ -238,3 +244,21 @@ BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state)
         return FALSE;
     }
 }
+
+namespace helm::user {
+
+void draw_check_glyph(HDC dc, const RECT& box, COLORREF colour)
+{
+    HBRUSH brush = CreateSolidBrush(colour);
+    check_mark(dc, box, brush);
+    DeleteObject(brush);
+}
+
+void draw_arrow_glyph(HDC dc, const RECT& r, int direction, COLORREF colour)
+{
+    HBRUSH brush = CreateSolidBrush(colour);
+    arrow(dc, r, direction, brush);
+    DeleteObject(brush);
+}
+
+}  // namespace helm::user

@@ -4,7 +4,9 @@
 
 #include "helm/kernel/error.h"
 #include "helm/kernel/threads.h"
+#include "helm/user/controls.h"
 #include "helm/user/screen.h"
+#include "paint_internal.h"
 #include "placement.h"
 #include "window_table.h"
 
@@ -205,6 +207,7 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
             w->style &= ~WS_VISIBLE;
         now_visible = (w->style & WS_VISIBLE) != 0;
         new_rect = w->rect;
+        clip_update(*w);
         RECT new_client = client_in_window(*w);
         if (new_client.right - new_client.left == old_client.right - old_client.left &&
             new_client.bottom - new_client.top == old_client.bottom - old_client.top)
@@ -231,6 +234,57 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
     if (!(pos.flags & SWP_NOZORDER) && !(GetWindowLong(window, GWL_STYLE) & WS_CHILD))
         screen()->window_restacked(window);
     return TRUE;
+}
+
+namespace helm::user {
+bool change_frame(HWND window, const std::function<bool(Window&)>& change)
+{
+    WindowTable& t = window_table();
+    WINDOWPOS pos{};
+    {
+        std::lock_guard lock(t.mutex);
+        Window* w = t.find(window);
+        if (!w)
+            return false;
+        const RECT before = client_in_window(*w);
+        if (!change(*w))
+            return true;
+        const RECT after = client_in_window(*w);
+        clip_update(*w);
+        pos.hwnd = window;
+        pos.x = w->rect.left;
+        pos.y = w->rect.top;
+        pos.cx = w->rect.right - w->rect.left;
+        pos.cy = w->rect.bottom - w->rect.top;
+        pos.flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+        if (after.right - after.left == before.right - before.left && after.bottom - after.top == before.bottom - before.top)
+            pos.flags |= swp_noclientsize;
+        if (after.left == before.left && after.top == before.top)
+            pos.flags |= swp_noclientmove;
+    }
+    frame_due(window);
+    InvalidateRect(window, nullptr, TRUE);
+    call_procedure(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+    return true;
+}
+}  // namespace helm::user
+
+// A window's own bars come and go with its WS_HSCROLL and WS_VSCROLL.
+BOOL ShowScrollBar(HWND window, int bar, BOOL show)
+{
+    if (bar == SB_CTL)
+        return IsWindow(window) ? (ShowWindow(window, show ? SW_SHOW : SW_HIDE), TRUE) : FALSE;
+    const DWORD bits = bar == SB_HORZ ? WS_HSCROLL : bar == SB_VERT ? WS_VSCROLL : bar == SB_BOTH ? WS_HSCROLL | WS_VSCROLL : 0;
+    if (!bits) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return change_frame(window, [&](Window& w) {
+        const DWORD style = show ? (w.style | bits) : (w.style & ~bits);
+        const bool changed = style != w.style;
+        w.style = style;
+        return changed;
+    }) ? TRUE : FALSE;
 }
 
 // Called by DefWindowProc for WM_WINDOWPOSCHANGED.
@@ -313,13 +367,13 @@ BOOL ShowWindow(HWND window, int command)
     return was_visible ? TRUE : FALSE;
 }
 
-BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD exStyle)
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle)
 {
     if (!rect)
         return FALSE;
     RECT insets = frame_insets(style, exStyle);
     rect->left -= insets.left;
-    rect->top -= insets.top;
+    rect->top -= insets.top + (menu ? GetSystemMetrics(SM_CYMENU) : 0);
     rect->right += insets.right;
     rect->bottom += insets.bottom;
     return TRUE;

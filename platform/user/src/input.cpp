@@ -139,15 +139,18 @@ bool enabled_chain(HWND window)
     return true;
 }
 
-// Two presses of one button on one window of a CS_DBLCLKS class, within the
+// Two presses of one button on one part of one window, within the
 // double-click time and a 4-pixel square: the second is a double click, as
-// Windows makes it. A third press starts again.
+// Windows makes it: over the client area for a window of a CS_DBLCLKS class,
+// over the frame (caption, menu bar, the window's own bars) for any window.
+// A third press starts again.
 constexpr DWORD double_click_ms = 500;
 constexpr LONG double_click_half_square = 2;
 
 struct LastPress {
     UINT message = 0;
     uint32_t window = 0;
+    LRESULT part = HTNOWHERE;
     POINT point{};
     DWORD time = 0;
 };
@@ -162,7 +165,9 @@ bool wants_double_clicks(HWND window)
     return w && (w->window_class->style & CS_DBLCLKS);
 }
 
-UINT press_or_double(UINT message, HWND target, POINT screen_point, DWORD now)
+// `part` is where the press is (the hit-test answer; HTCLIENT with the
+// capture).
+UINT press_or_double(UINT message, HWND target, LRESULT part, POINT screen_point, DWORD now)
 {
     UINT double_message = message == WM_LBUTTONDOWN   ? WM_LBUTTONDBLCLK
                           : message == WM_RBUTTONDOWN ? WM_RBUTTONDBLCLK
@@ -172,13 +177,14 @@ UINT press_or_double(UINT message, HWND target, POINT screen_point, DWORD now)
         return message;
     std::lock_guard lock(g_press_mutex);
     const LastPress& last = g_last_press;
-    if (last.message == message && last.window == WindowTable::value_of(target) &&
+    if (last.message == message && last.window == WindowTable::value_of(target) && last.part == part &&
         now - last.time <= double_click_ms && std::abs(screen_point.x - last.point.x) <= double_click_half_square &&
-        std::abs(screen_point.y - last.point.y) <= double_click_half_square && wants_double_clicks(target)) {
+        std::abs(screen_point.y - last.point.y) <= double_click_half_square &&
+        (part != HTCLIENT || wants_double_clicks(target))) {
         g_last_press = {};
         return double_message;
     }
-    g_last_press = {message, WindowTable::value_of(target), screen_point, now};
+    g_last_press = {message, WindowTable::value_of(target), part, screen_point, now};
     return message;
 }
 
@@ -232,53 +238,86 @@ HWND mouse_target(POINT screen_point, HWND top_level)
     return target && enabled_chain(target) ? target : nullptr;
 }
 
-// The window under the mouse chooses the cursor, as Windows asks it with
-// WM_SETCURSOR; nothing is asked while a window has the capture.
-void ask_for_cursor(HWND window, UINT mouse_message)
+// The window under the mouse chooses the cursor for the part it is over, as
+// Windows asks it with WM_SETCURSOR; nothing is asked while a window has the
+// capture.
+void ask_for_cursor(HWND window, LRESULT part, UINT mouse_message)
 {
     if (!GetCapture())
-        SendMessage(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, mouse_message));
+        SendMessage(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                    MAKELPARAM(static_cast<WORD>(part), mouse_message));
 }
 
 bool is_mouse_button_or_move(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK; }
 
+// Mouse input made the message of its window: the window is asked which
+// part of it is under the point (WM_NCHITTEST; the capture takes it all as
+// its client area). Over the client area comes the client form with client
+// coordinates and the MK_ flags; over the frame (caption, icon, close box,
+// menu bar, the window's own bars) the non-client form with the part and
+// the screen point. A window that answers no part gets the client form.
+void make_mouse_message(MSG* msg, HWND target, bool captured)
+{
+    LRESULT part = HTCLIENT;
+    if (!captured) {
+        part = SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(msg->pt.x, msg->pt.y));
+        if (part < HTCLIENT)
+            part = HTCLIENT;
+    }
+    msg->message = press_or_double(msg->message, target, part, msg->pt, msg->time);
+    if (part != HTCLIENT) {
+        msg->message = msg->message - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
+        msg->wParam = static_cast<WPARAM>(part);
+        msg->lParam = MAKELPARAM(msg->pt.x, msg->pt.y);
+    } else {
+        POINT client = msg->pt;
+        ScreenToClient(target, &client);
+        msg->lParam = MAKELPARAM(client.x, client.y);
+    }
+    msg->hwnd = target;
+    if (!captured)
+        ask_for_cursor(target, part, msg->message);
+}
+
 // Input becomes its message when the thread comes to it, as on Windows:
 // mouse input goes to the capture or the window under the point as they are
-// then (which makes double clicks and asks for the cursor), keys, characters
-// and the wheel to the thread's focus (or its active window).
+// then (which makes double clicks, the non-client forms and asks for the
+// cursor), keys, characters and the wheel to the thread's focus (or its
+// active window).
 class InputRouting final : public helm::kernel::InputRouter {
 public:
     bool route(MSG* msg) override
     {
-        HWND target;
         if (is_mouse_button_or_move(msg->message)) {
             HWND seen_in = msg->hwnd && IsWindow(msg->hwnd) ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
-            target = mouse_target(msg->pt, seen_in);
+            HWND target = mouse_target(msg->pt, seen_in);
             if (!target)
                 return false;
-            msg->message = press_or_double(msg->message, target, msg->pt, msg->time);
-            POINT client = msg->pt;
-            ScreenToClient(target, &client);
-            msg->lParam = MAKELPARAM(client.x, client.y);
-        } else {
-            target = GetFocus();
-            if (!target)
-                target = GetActiveWindow();
-            if (!target)
+            const DWORD owner = GetWindowThreadProcessId(target, nullptr);
+            if (owner != GetCurrentThreadId()) {
+                // The capture or the window under the mouse is another
+                // thread's: the input goes on to that thread, to be made
+                // its message there, where the window answers its hit test.
+                msg->hwnd = target;
+                helm::kernel::post_input_to_local_thread(owner, *msg);
                 return false;
-            if (msg->message == WM_MOUSEWHEEL)
-                msg->lParam = MAKELPARAM(msg->pt.x, msg->pt.y);
+            }
+            make_mouse_message(msg, target, target == GetCapture());
+            return true;
         }
+        HWND target = GetFocus();
+        if (!target)
+            target = GetActiveWindow();
+        if (!target)
+            return false;
+        if (msg->message == WM_MOUSEWHEEL)
+            msg->lParam = MAKELPARAM(msg->pt.x, msg->pt.y);
         msg->hwnd = target;
         const DWORD owner = GetWindowThreadProcessId(target, nullptr);
         if (owner != GetCurrentThreadId()) {
-            // The capture or the window under the mouse is another thread's:
-            // the message goes on to that thread, routed.
             helm::kernel::post_input_to_local_thread(owner, *msg, true);
             return false;
         }
-        if (is_mouse_button_or_move(msg->message))
-            ask_for_cursor(target, msg->message);
         return true;
     }
 };

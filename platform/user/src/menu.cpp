@@ -7,7 +7,9 @@
 
 #include "helm/kernel/error.h"
 #include "helm/station/handles.h"
+#include "controls/control.h"
 #include "menu_table.h"
+#include "window_table.h"
 
 namespace helm::user {
 
@@ -131,6 +133,49 @@ bool menu_items(HMENU handle, std::vector<MenuItem>& items)
         return false;
     items = m->items;
     return true;
+}
+
+MenuLabel menu_label(const std::string& text)
+{
+    MenuLabel label;
+    const size_t tab = text.find('\t');
+    const size_t end = std::min(tab, text.size());
+    for (size_t k = 0; k < end; ++k) {
+        if (text[k] != '&') {
+            label.text += text[k];
+        } else if (k + 1 < end && text[k + 1] == '&') {
+            label.text += '&';  // "&&" stands for "&"
+            ++k;
+        }
+    }
+    if (tab != std::string::npos)
+        label.key = text.substr(tab + 1);
+    return label;
+}
+
+char menu_mnemonic(const std::string& text)
+{
+    for (size_t k = 0; k + 1 < text.size(); ++k) {
+        if (text[k] != '&')
+            continue;
+        if (text[k + 1] != '&')
+            return controls::to_lower_1252(text[k + 1]);
+        ++k;
+    }
+    return 0;
+}
+
+HMENU command_holder(HMENU root, UINT command)
+{
+    std::lock_guard lock(menu_mutex());
+    Menu* holder = nullptr;
+    size_t index = 0;
+    if (!locate(root, command, MF_BYCOMMAND, &holder, &index))
+        return nullptr;
+    for (const auto& [handle, menu] : menus())
+        if (menu.get() == holder)
+            return handle;
+    return nullptr;
 }
 
 }  // namespace helm::user
@@ -400,17 +445,35 @@ HMENU GetSystemMenu(HWND window, BOOL revert)
     return w.system;
 }
 
+bool helm::user::attach_creation_menu(HWND window, HMENU menu)
+{
+    std::lock_guard lock(menu_mutex());
+    if (!find_menu(menu))
+        return false;
+    forget_dead_windows();
+    window_menus()[window].bar = menu;
+    return true;
+}
+
 BOOL SetMenu(HWND window, HMENU menu)
 {
     if (!IsWindow(window))
         return fail(ERROR_INVALID_WINDOW_HANDLE);
     if (GetWindowLong(window, GWL_STYLE) & WS_CHILD)
         return fail(ERROR_CHILD_WINDOW_MENU);
-    std::lock_guard lock(menu_mutex());
-    if (menu && !find_menu(menu))
-        return fail(ERROR_INVALID_MENU_HANDLE);
-    forget_dead_windows();
-    window_menus()[window].bar = menu;
+    {
+        std::lock_guard lock(menu_mutex());
+        if (menu && !find_menu(menu))
+            return fail(ERROR_INVALID_MENU_HANDLE);
+        forget_dead_windows();
+        window_menus()[window].bar = menu;
+    }
+    // The frame makes room for the bar, or gives it back.
+    change_frame(window, [&](Window& w) {
+        const bool had = w.menu_bar;
+        w.menu_bar = menu != nullptr;
+        return had != w.menu_bar;
+    });
     return TRUE;
 }
 
@@ -425,5 +488,9 @@ HMENU GetMenu(HWND window)
 
 BOOL DrawMenuBar(HWND window)
 {
-    return IsWindow(window) ? TRUE : fail(ERROR_INVALID_WINDOW_HANDLE);
+    if (!IsWindow(window))
+        return fail(ERROR_INVALID_WINDOW_HANDLE);
+    // The frame is painted again with a whole client area to paint.
+    InvalidateRect(window, nullptr, TRUE);
+    return TRUE;
 }

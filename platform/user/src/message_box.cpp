@@ -1,5 +1,6 @@
 // MessageBox: a modal dialog built from a template of its own, with the
-// buttons of the type's set, the text and the icon's place.
+// buttons of the type's set, the text measured in the box's font and the
+// icon of the type.
 
 #include <algorithm>
 #include <string>
@@ -8,6 +9,8 @@
 #include "common_dialog.h"
 #include "helm/kernel/error.h"
 #include "helm/user/controls.h"
+#include "helm/user/dialogs.h"
+#include "helm/user/painting.h"
 #include "template_writer.h"
 
 namespace helm::user {
@@ -30,21 +33,33 @@ const ButtonRow button_rows[] = {
     {MB_RETRYCANCEL, {{IDRETRY, "&Retry"}, {IDCANCEL, "Cancel"}}, IDCANCEL},
 };
 
+// The icons of the MB_ICON kinds, from the system's.
+const struct {
+    UINT kind;
+    LPCSTR icon;
+} icon_rows[] = {
+    {MB_ICONHAND, IDI_HAND},
+    {MB_ICONQUESTION, IDI_QUESTION},
+    {MB_ICONEXCLAMATION, IDI_EXCLAMATION},
+    {MB_ICONASTERISK, IDI_ASTERISK},
+};
+
 // Dialog units of the layout, as the classic box.
 constexpr short margin = 7;
 constexpr short icon_size = 21;
 constexpr short button_cx = 50;
 constexpr short button_cy = 14;
 constexpr short button_gap = 6;
-constexpr short char_cx = 4;  // the average character, in dialog units
-constexpr short line_cy = 8;
 constexpr short widest_text = 240;
 constexpr WORD text_id = 0xFFFF;
 constexpr WORD icon_id = 20;
+constexpr char box_face[] = "MS Shell Dlg";
+constexpr int box_points = 8;
 
 struct BoxState {
     const ButtonRow* row;
     WORD default_id;
+    LPCSTR icon;  // null: none
 };
 
 INT_PTR CALLBACK box_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -56,6 +71,9 @@ INT_PTR CALLBACK box_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     case WM_INITDIALOG:
         SetWindowLongPtr(dialog, DWLP_USER, lParam);
         state = reinterpret_cast<BoxState*>(lParam);
+        if (state->icon)
+            SendDlgItemMessage(dialog, icon_id, STM_SETICON,
+                               reinterpret_cast<WPARAM>(LoadIcon(nullptr, state->icon)), 0);
         SetFocus(GetDlgItem(dialog, state->default_id));
         return FALSE;
     case WM_COMMAND: {
@@ -77,27 +95,26 @@ INT_PTR CALLBACK box_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-// Lines as the box shows them: the text's own breaks, then long lines cut
-// at the widest the box grows to.
-int line_count(const std::string& text, int* widest_chars)
+// The text's size in dialog units as the box's static shows it: measured
+// in the box's font, its own line breaks kept, longer lines wrapped at the
+// widest the box grows to.
+SIZE text_size(const std::string& text)
 {
-    const int per_line = widest_text / char_cx;
-    int lines = 0;
-    *widest_chars = 0;
-    size_t start = 0;
-    while (true) {
-        size_t end = text.find('\n', start);
-        size_t len = (end == std::string::npos ? text.size() : end) - start;
-        if (len > 0 && text[start + len - 1] == '\r')
-            --len;
-        int n = static_cast<int>(len);
-        lines += std::max(1, (n + per_line - 1) / per_line);
-        *widest_chars = std::max(*widest_chars, std::min(n, per_line));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return lines;
+    const SIZE units = dialog_base_units(box_face, box_points);
+    SIZE out{2 * units.cx, 8};
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc)
+        return out;
+    HGDIOBJ old = SelectObject(dc, dialog_font(box_face, box_points));
+    RECT r{0, 0, widest_text * units.cx / 4, 0};
+    DrawText(dc, text.c_str(), static_cast<int>(std::min<size_t>(text.size(), 64 * 1024)), &r,
+             DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    // Pixels to dialog units, rounded up so nothing is cut.
+    out.cx = std::max<LONG>(out.cx, (r.right * 4 + units.cx - 1) / units.cx);
+    out.cy = std::max<LONG>(out.cy, (r.bottom * 8 + units.cy - 1) / units.cy);
+    return out;
 }
 
 Seam<MessageBoxAnswer>& answer_seam()
@@ -130,12 +147,15 @@ int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     if (auto answer = answer_seam().get())
         return answer(question);
 
-    const bool has_icon = (type & MB_ICONMASK) != 0;
-    int widest_chars = 0;
-    const int lines = line_count(question.text, &widest_chars);
+    LPCSTR icon = nullptr;
+    for (const auto& r : icon_rows)
+        if (r.kind == (type & MB_ICONMASK))
+            icon = r.icon;
+    const bool has_icon = icon != nullptr;
+    const SIZE measured = text_size(question.text);
     const short text_x = has_icon ? margin + icon_size + margin : margin;
-    const short text_cx = static_cast<short>(std::max(widest_chars * char_cx, 2 * char_cx));
-    const short text_cy = static_cast<short>(std::min(lines, 200) * line_cy);
+    const short text_cx = static_cast<short>(std::min<LONG>(measured.cx, widest_text));
+    const short text_cy = static_cast<short>(std::min<LONG>(measured.cy, 1600));
     const short n = static_cast<short>(row->buttons.size());
     const short row_cx = n * button_cx + (n - 1) * button_gap;
     const short client_cx = std::max<short>(text_x + text_cx + margin, row_cx + 2 * margin);
@@ -143,10 +163,10 @@ int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     const short client_cy = margin + body_cy + margin + button_cy + margin;
 
     size_t default_index = std::min<size_t>(((type & MB_DEFMASK) >> 8), row->buttons.size() - 1);
-    BoxState state{row, row->buttons[default_index].first};
+    BoxState state{row, row->buttons[default_index].first, icon};
 
     TemplateWriter t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | WS_VISIBLE, 0, 0, client_cx,
-                     client_cy, question.caption, "MS Shell Dlg", 8);
+                     client_cy, question.caption, box_face, box_points);
     if (has_icon)
         t.add(0x0082, SS_ICON | WS_VISIBLE, margin, margin, icon_size, icon_size, icon_id, "");
     t.add(0x0082, SS_LEFT | SS_NOPREFIX | WS_GROUP | WS_VISIBLE, text_x,

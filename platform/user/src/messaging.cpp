@@ -14,6 +14,7 @@
 #include "helm/user/input.h"
 #include "helm/user/menus.h"
 #include "helm/user/screen.h"
+#include "menu_table.h"
 #include "paint_internal.h"
 #include "placement.h"
 #include "window_table.h"
@@ -251,7 +252,8 @@ void post_to_local_top_level(UINT message, WPARAM wParam, LPARAM lParam)
         tops = t.top_level;
     }
     for (uint32_t h : tops)
-        PostMessage(WindowTable::hwnd_of(h), message, wParam, lParam);
+        if (!foreign_control_message(h, message))
+            PostMessage(WindowTable::hwnd_of(h), message, wParam, lParam);
 }
 }  // namespace helm::user
 
@@ -278,6 +280,17 @@ LRESULT DispatchMessage(const MSG* msg)
 namespace {
 
 thread_local bool t_shift_down = false;
+// Alt went down and no other key since, for Alt alone opening the menu bar.
+thread_local bool t_alt_alone = false;
+
+// The context bit of a key message's lParam: Alt was down.
+constexpr LPARAM alt_bit = LPARAM{1} << 29;
+
+// The screen point of a non-client mouse message.
+POINT point_of(LPARAM lParam)
+{
+    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
 
 bool key_held(int key) { return GetKeyState(key) < 0; }
 
@@ -352,37 +365,6 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         }
         return TRUE;
     }
-    case WM_SETICON:
-    case WM_GETICON: {
-        HICON previous;
-        {
-            std::lock_guard lock(t.mutex);
-            Window* w = t.get(window);
-            if (!w)
-                return 0;
-            HICON& slot = w->icons[wParam == ICON_BIG ? ICON_BIG : ICON_SMALL];
-            previous = slot;
-            if (message == WM_SETICON)
-                slot = reinterpret_cast<HICON>(lParam);
-        }
-        if (message == WM_SETICON && previous != reinterpret_cast<HICON>(lParam))
-            screen()->window_icon_changed(window);
-        return reinterpret_cast<LRESULT>(previous);
-    }
-    case WM_SYSCOMMAND:
-        switch (wParam & 0xFFF0) {
-        case SC_CLOSE: SendMessage(window, WM_CLOSE, 0, 0); break;
-        case SC_MINIMIZE: ShowWindow(window, SW_MINIMIZE); break;
-        case SC_MAXIMIZE: ShowWindow(window, SW_MAXIMIZE); break;
-        case SC_RESTORE: ShowWindow(window, SW_RESTORE); break;
-        default: break;
-        }
-        return 0;
-    case WM_SYSKEYDOWN:
-        // Alt+F4 closes the top-level window.
-        if (wParam == VK_F4 && (lParam & (1 << 29)))
-            SendMessage(GetAncestor(window, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
-        return 0;
     case WM_MOUSEWHEEL:
         // A child that does not scroll hands the wheel to its parent.
         if (GetWindowLong(window, GWL_STYLE) & WS_CHILD)
@@ -390,14 +372,15 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETCURSOR: {
         // The parents are asked first; then the window under the mouse shows
-        // its class cursor (the arrow when its class has none).
+        // its class cursor over its client area (the arrow when its class
+        // has none), the arrow over its frame.
         HWND parent = (GetWindowLong(window, GWL_STYLE) & WS_CHILD) ? GetParent(window) : nullptr;
         if (parent && SendMessage(parent, WM_SETCURSOR, wParam, lParam))
             return TRUE;
-        if (reinterpret_cast<HWND>(wParam) != window || LOWORD(lParam) != HTCLIENT)
+        if (reinterpret_cast<HWND>(wParam) != window)
             return FALSE;
-        HCURSOR cursor;
-        {
+        HCURSOR cursor = nullptr;
+        if (LOWORD(lParam) == HTCLIENT) {
             std::lock_guard lock(t.mutex);
             Window* w = t.get(window);
             cursor = w ? w->window_class->cursor : nullptr;
@@ -454,6 +437,52 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_WINDOWPOSCHANGED:
         if (lParam)
             window_pos_changed(window, *reinterpret_cast<const WINDOWPOS*>(lParam));
+        return 0;
+    case WM_NCHITTEST:
+        return hit_test_frame(window, point_of(lParam));
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+        non_client_button(window, message, wParam, point_of(lParam));
+        return 0;
+    case WM_SETICON:
+    case WM_GETICON: {
+        const size_t which = wParam == ICON_BIG ? ICON_BIG : ICON_SMALL;
+        HICON before;
+        {
+            std::lock_guard lock(t.mutex);
+            Window* w = t.get(window);
+            if (!w)
+                return 0;
+            before = w->icons[which];
+            if (message == WM_SETICON)
+                w->icons[which] = reinterpret_cast<HICON>(lParam);
+        }
+        if (message == WM_SETICON) {
+            InvalidateRect(window, nullptr, TRUE);  // the caption shows it
+            if (before != reinterpret_cast<HICON>(lParam))
+                screen()->window_icon_changed(window);
+        }
+        return reinterpret_cast<LRESULT>(before);
+    }
+    case WM_SYSKEYDOWN:
+        t_alt_alone = wParam == VK_MENU;
+        // Alt+F4 closes the top-level window.
+        if (wParam == VK_F4 && (lParam & alt_bit))
+            SendMessage(GetAncestor(window, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_SYSKEYUP:
+        // F10, or Alt pressed and released alone, goes to the menu bar.
+        if (wParam == VK_F10 || (wParam == VK_MENU && t_alt_alone))
+            SendMessage(GetAncestor(window, GA_ROOT), WM_SYSCOMMAND, SC_KEYMENU, 0);
+        t_alt_alone = false;
+        return 0;
+    case WM_SYSCHAR:
+        // Alt+Space and Alt+letters belong to the top-level window's menus.
+        SendMessage(GetAncestor(window, GA_ROOT), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
+        return 0;
+    case WM_SYSCOMMAND:
+        system_command(window, wParam, lParam);
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(window)) {

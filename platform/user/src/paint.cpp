@@ -246,6 +246,12 @@ void forget_window_surface(HWND window)
     state().frames_due.erase(key_of(window));
 }
 
+void frame_due(HWND window)
+{
+    std::lock_guard lock(state().mutex);
+    state().frames_due.insert(key_of(window));
+}
+
 }  // namespace helm::user
 
 using namespace helm::user;

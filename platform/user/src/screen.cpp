@@ -210,7 +210,10 @@ int GetSystemMetrics(int index)
     case SM_CMONITORS: return static_cast<int>(helm::user::screen()->monitors().size());
     case SM_CXVSCROLL:
     case SM_CYHSCROLL: return 16;
-    case SM_CYCAPTION: return 19;
+    case SM_CYCAPTION:
+    case SM_CYMENU: return 19;
+    case SM_CXSMICON:
+    case SM_CYSMICON: return 16;
     case SM_CXBORDER:
     case SM_CYBORDER: return 1;
     case SM_CXDLGFRAME:

@@ -73,12 +73,13 @@ constexpr uint32_t no_reply = 2;
 
 struct SendReply {
     int64_t result;
-    uint32_t status;  // reply_handled or reply_no_window
+    uint32_t status;  // reply_handled, reply_no_window or reply_refused
     uint32_t reserved;
 };
 static_assert(sizeof(SendReply) == 16);
 constexpr uint32_t reply_handled = 0;
 constexpr uint32_t reply_no_window = 1;
+constexpr uint32_t reply_refused = 2;  // a control's own message, whose pointers cannot cross
 
 // --- processes -----------------------------------------------------------
 
@@ -396,7 +397,8 @@ void reply(pid_t pid, uint32_t request_id, int64_t result, uint32_t status)
 bool on_window_post(const station::PacketHeader&, std::span<const std::byte> payload)
 {
     PostPayload p;
-    if (!read_exact(payload, p) || p.reserved != 0 || carries_pointer(p.message))
+    if (!read_exact(payload, p) || p.reserved != 0 || carries_pointer(p.message) ||
+        foreign_control_message(p.hwnd, p.message))
         return false;
     DWORD owner = local_owner(p.hwnd);
     if (!owner)
@@ -432,6 +434,10 @@ bool on_send_request(const station::PacketHeader& header, std::span<const std::b
         return false;
     const uint32_t request_id = (r.flags & no_reply) ? 0 : header.request_id;
     const pid_t sender = static_cast<pid_t>(header.sender_pid);
+    if (foreign_control_message(r.hwnd, r.message)) {
+        reply(sender, request_id, 0, reply_refused);
+        return true;
+    }
     DWORD owner = local_owner(r.hwnd);
     auto data = std::make_shared<std::vector<std::byte>>(payload.begin() + sizeof r, payload.end());
     bool queued = owner && helm::kernel::queue_sent_work(owner, [r, data, sender, request_id] {
@@ -622,7 +628,10 @@ bool send_to_station_window(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     if (!answer.done && end == WaitEnd::gone)
         forget_remote_owner(hwnd);
-    SetLastError(!answer.done && end == WaitEnd::timed_out ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
+    if (answer.done && answer.reply.status == reply_refused)
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+    else
+        SetLastError(!answer.done && end == WaitEnd::timed_out ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
     return false;
 }
 

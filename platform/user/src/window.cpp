@@ -9,6 +9,7 @@
 #include "helm/kernel/threads.h"
 #include "helm/station/handles.h"
 #include "helm/user/screen.h"
+#include "menu_table.h"
 #include "paint_internal.h"
 #include "window_table.h"
 
@@ -198,6 +199,15 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
             });
             t.top_level.insert(first_plain, handle);
         }
+    }
+
+    if (!(style & WS_CHILD) && menuOrId) {
+        if (!attach_creation_menu(hwnd, menuOrId)) {
+            forget(handle);
+            SetLastError(ERROR_INVALID_MENU_HANDLE);
+            return nullptr;
+        }
+        w->menu_bar = true;
     }
 
     CREATESTRUCT cs{};

@@ -82,6 +82,8 @@ RECT client_in_window(const Window& window)
     LONG width = window.rect.right - window.rect.left;
     LONG height = window.rect.bottom - window.rect.top;
     RECT client{insets.left, insets.top, width - insets.right, height - insets.bottom};
+    if (window.menu_bar)
+        client.top += GetSystemMetrics(SM_CYMENU);
     if (window.style & WS_VSCROLL)
         client.right -= GetSystemMetrics(SM_CXVSCROLL);
     if (window.style & WS_HSCROLL)
@@ -89,6 +91,13 @@ RECT client_in_window(const Window& window)
     client.right = std::max(client.right, client.left);
     client.bottom = std::max(client.bottom, client.top);
     return client;
+}
+
+void clip_update(Window& window)
+{
+    const RECT client = client_in_window(window);
+    const RECT area{0, 0, client.right - client.left, client.bottom - client.top};
+    IntersectRect(&window.update, &window.update, &area);
 }
 
 bool equal_ascii_nocase(std::string_view a, std::string_view b)
@@ -123,6 +132,16 @@ bool carries_pointer(UINT message)
     default:
         return control_carries_pointer(message);
     }
+}
+
+bool foreign_control_message(uint32_t handle, UINT message)
+{
+    if (message < WM_USER || message >= WM_APP)
+        return false;
+    WindowTable& t = window_table();
+    std::lock_guard lock(t.mutex);
+    Window* w = t.get(handle);
+    return w && w->window_class->layer_control;
 }
 
 }  // namespace helm::user

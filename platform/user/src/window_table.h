@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +31,7 @@ struct WindowClass {
     HCURSOR cursor = nullptr;
     HBRUSH background = nullptr;
     LPCSTR menu_name = nullptr;
+    bool layer_control = false;  // one of the layer's standard or common controls
 };
 
 struct Timer {
@@ -61,7 +63,8 @@ struct Window {
     bool erase = false;
     RECT update{};        // client coordinates
     std::vector<Timer> timers;
-    HICON icons[2]{};     // WM_SETICON's, by ICON_SMALL and ICON_BIG
+    HICON icons[2]{};     // WM_SETICON's ICON_SMALL and ICON_BIG
+    bool menu_bar = false;  // a top-level window with a menu bar (SetMenu)
 };
 
 class WindowTable {
@@ -94,18 +97,39 @@ WindowTable& window_table();
 RECT frame_insets(DWORD style, DWORD ex_style);
 // The client rectangle in window coordinates.
 RECT client_in_window(const Window& window);
+// What is due to be painted held within the client area the window has now
+// (its frame or size changed).
+void clip_update(Window& window);
 
 bool equal_ascii_nocase(std::string_view a, std::string_view b);
 
 // Registers the standard control classes once per process; the layer
 // calls it before it creates a window or looks a class up.
 void register_system_classes();
+// One of the layer's own control classes, registered global and marked as
+// a control, with the cursor it shows (the arrow unless named).
+struct ControlClass {
+    const char* name;
+    WNDPROC proc;
+    UINT style;
+    LPCSTR cursor = IDC_ARROW;
+};
+void register_control_classes(std::initializer_list<ControlClass> classes);
+// A control's own message (WM_USER..WM_APP-1) to a window of the layer's
+// control classes: its parameters may be pointers, which mean nothing when
+// it comes from another process or by a broadcast, so it is dropped there.
+bool foreign_control_message(uint32_t handle, UINT message);
 // The standard controls' messages whose parameters carry pointers.
 bool control_carries_pointer(UINT message);
 
 // The one way a message reaches a window procedure, on the window's thread.
 LRESULT call_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Changes what a window's frame holds (`change` answers whether it did,
+// under the table's lock): the frame is painted again and the window hears
+// WM_WINDOWPOSCHANGED, with WM_SIZE and WM_MOVE when its client area
+// changed. False for no such window.
+bool change_frame(HWND window, const std::function<bool(Window&)>& change);
 // DefWindowProc's WM_WINDOWPOSCHANGED: WM_SIZE and WM_MOVE when due.
 void window_pos_changed(HWND window, const WINDOWPOS& pos);
 
@@ -141,7 +165,8 @@ bool send_to_station_window(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 BOOL post_to_station_window(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Posts to the top-level windows of every other process of the station.
 void broadcast_to_station(UINT message, WPARAM wParam, LPARAM lParam);
-// Posts to every top-level window of this process.
+// Posts to every top-level window of this process (but a control's own
+// message to a control, see foreign_control_message).
 void post_to_local_top_level(UINT message, WPARAM wParam, LPARAM lParam);
 
 // Messages whose parameters carry pointers: never posted, and sent to

@@ -1,15 +1,20 @@
 // The list view in report view and its header: columns and cells, widths
 // sized to their content, state changes and what the parent hears of them,
 // the operator's clicks and keys through the test driver, the header's
-// clicks and divider drags, custom draw and scrolling.
+// clicks and divider drags, custom draw and scrolling, and both painted in
+// the classic look.
 
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "helm/gdi/pixel_checks.h"
+#include "helm/user/input.h"
+#include "helm/user/snapshot.h"
 #include "helm/user/testing/driver.h"
 #include "views_fixture.h"
 
@@ -74,6 +79,24 @@ protected:
     }
 
     static int width(HWND w, int column) { return ListView_GetColumnWidth(w, column); }
+
+    // The parent's custom draw, down to the cells; `cell` may change a
+    // cell's colours.
+    static void draw_cells(std::function<void(NMLVCUSTOMDRAW*)> cell)
+    {
+        s_answer = [cell](NMHDR* hdr) -> LRESULT {
+            if (hdr->code != NM_CUSTOMDRAW)
+                return 0;
+            auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
+            if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
+                return CDRF_NOTIFYITEMDRAW;
+            if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
+                return CDRF_NOTIFYSUBITEMDRAW;
+            if (cell)
+                cell(cd);
+            return CDRF_DODEFAULT;
+        };
+    }
 };
 
 TEST_F(ListTest, ColumnsAndCells)
@@ -363,16 +386,7 @@ TEST_F(ListTest, CustomDrawAsksForRowsAndCells)
     ListView_SetItemState(w, 1, LVIS_SELECTED, LVIS_SELECTED);
     SendMessage(w, LVM_SETTEXTBKCOLOR, 0, RGB(0xF5, 0xFA, 0xFF));
     driver::pump_until_idle();
-    s_answer = [](NMHDR* hdr) -> LRESULT {
-        if (hdr->code != NM_CUSTOMDRAW)
-            return 0;
-        auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
-        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
-            return CDRF_NOTIFYITEMDRAW;
-        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
-            return CDRF_NOTIFYSUBITEMDRAW;
-        return CDRF_DODEFAULT;
-    };
+    draw_cells(nullptr);
     forget();
     InvalidateRect(w, nullptr, TRUE);
     UpdateWindow(w);
@@ -427,6 +441,137 @@ TEST_F(ListTest, RowsScrollUnderTheHeader)
     ClientToScreen(w, &origin);
     EXPECT_EQ(moved.left - origin.x, -8);
     EXPECT_EQ(sub_rect(w, 0, 1).left, 80 - 8);
+}
+
+using helm::gdi::testing::count_of;
+using helm::gdi::testing::ink_bounds;
+using helm::gdi::testing::pixel_is;
+
+// Where a rectangle of a window's client area lies in the parent's picture.
+RECT in_picture(HWND parent, HWND window, RECT r)
+{
+    const RECT area = helm::user::rect_in_snapshot(parent, window, true);
+    OffsetRect(&r, area.left, area.top);
+    return r;
+}
+
+// The grid of the system's geometry dialog: single selection always shown,
+// full rows, grid lines, its own background, and cells the parent colours.
+TEST_F(ListTest, PaintsHeaderCellsSelectionAndGrid)
+{
+    HWND w = list_with(LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 3);
+    ListView_SetExtendedListViewStyle(w, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    constexpr COLORREF grid_back = RGB(0xF5, 0xFA, 0xFF);
+    SendMessage(w, LVM_SETBKCOLOR, 0, grid_back);
+    for (int row = 0; row < 3; ++row) {
+        std::string value = std::to_string(row) + ".5";
+        ListView_SetItemText(w, row, 2, value.data());
+    }
+    ListView_SetItemState(w, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetFocus(w);
+    // Cells of the third column in the inactive caption's colours.
+    draw_cells([](NMLVCUSTOMDRAW* cd) {
+        const bool value = cd->iSubItem == 2;
+        cd->clrText = value ? GetSysColor(COLOR_INACTIVECAPTIONTEXT) : RGB(0, 0, 0);
+        cd->clrTextBk = value ? GetSysColor(COLOR_INACTIVECAPTION) : grid_back;
+    });
+    auto picture = helm::user::snapshot_window(m_parent);
+    ASSERT_TRUE(picture);
+    helm::gdi::testing::keep_png(*picture, "commctrl_list");
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+
+    // The header: raised titles with their text.
+    HWND header = ListView_GetHeader(w);
+    for (int c = 0; c < 3; ++c) {
+        SCOPED_TRACE(c);
+        RECT title{};
+        ASSERT_TRUE(Header_GetItemRect(header, c, &title));
+        const RECT t = in_picture(m_parent, header, title);
+        EXPECT_TRUE(pixel_is(*picture, t.left, t.top, GetSysColor(COLOR_BTNHIGHLIGHT)));
+        EXPECT_TRUE(pixel_is(*picture, t.right - 1, t.bottom - 1, GetSysColor(COLOR_3DDKSHADOW)));
+        EXPECT_GT(count_of(*picture, {t.left + 2, t.top + 2, t.right - 2, t.bottom - 2}, RGB(0, 0, 0), 60), 5);
+    }
+
+    // Row 0: the grid's background, the value cell in the parent's colours,
+    // its text at the right as the column says.
+    auto cell_of = [&](int row, int sub) {
+        RECT r = sub_rect(w, row, sub);
+        if (sub == 0)
+            r.right = r.left + width(w, 0);
+        r.right -= 1;   // the grid line
+        r.bottom -= 1;
+        return in_picture(m_parent, w, r);
+    };
+    const RECT name = cell_of(0, 0), value = cell_of(0, 2);
+    const int cell_area = (name.right - name.left) * (name.bottom - name.top);
+    EXPECT_GT(count_of(*picture, name, grid_back), cell_area * 7 / 10);
+    EXPECT_GT(count_of(*picture, value, GetSysColor(COLOR_INACTIVECAPTION)), cell_area * 7 / 10);
+    const RECT ink = ink_bounds(*picture, value, GetSysColor(COLOR_INACTIVECAPTION), 40);
+    EXPECT_GT(ink.left, (value.left + value.right) / 2);
+
+    // Row 1 is selected across the whole row in the highlight colours.
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    for (int sub = 0; sub < 3; ++sub)
+        EXPECT_GT(count_of(*picture, cell_of(1, sub), highlight), cell_area / 2) << sub;
+
+    // Grid lines under each row and at each column's right edge.
+    const RECT row0 = in_picture(m_parent, w, sub_rect(w, 0, 0));
+    EXPECT_TRUE(pixel_is(*picture, row0.left + 20, row0.bottom - 1, face));
+    EXPECT_TRUE(pixel_is(*picture, name.right, name.top + 3, face));
+    // Three rows fit: no bars.
+    EXPECT_EQ(GetWindowLong(w, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), 0);
+}
+
+// Titles press flat while the mouse holds them and turn grey when the header
+// is disabled; without full-row selection only the first label is lit; a
+// wide column brings the horizontal bar.
+TEST_F(ListTest, PaintsPressedAndDisabledTitlesAndTheFirstLabelSelected)
+{
+    HWND w = list_with(0, 2);
+    ListView_SetItemState(w, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetFocus(w);
+    HWND header = ListView_GetHeader(w);
+    RECT kind{};
+    ASSERT_TRUE(Header_GetItemRect(header, 1, &kind));
+    POINT at{(kind.left + kind.right) / 2, (kind.top + kind.bottom) / 2};
+    ClientToScreen(header, &at);
+    helm::user::input::mouse_button(at, helm::user::input::Button::left, true);
+    driver::pump_until_idle();
+    auto pressed = helm::user::snapshot_window(m_parent);
+    ASSERT_TRUE(pressed);
+    helm::gdi::testing::keep_png(*pressed, "commctrl_list_pressed");
+    const RECT k = in_picture(m_parent, header, kind);
+    EXPECT_TRUE(pixel_is(*pressed, k.left, k.top, GetSysColor(COLOR_BTNSHADOW)));
+    RECT name_title{};
+    Header_GetItemRect(header, 0, &name_title);
+    const RECT n = in_picture(m_parent, header, name_title);
+    EXPECT_TRUE(pixel_is(*pressed, n.left, n.top, GetSysColor(COLOR_BTNHIGHLIGHT)));
+    helm::user::input::mouse_button(at, helm::user::input::Button::left, false);
+    driver::pump_until_idle();
+    EXPECT_EQ(heard(LVN_COLUMNCLICK).size(), 1u);
+
+    // The selection lights the first label only, as wide as its text.
+    const RECT label = in_picture(m_parent, w, [&] {
+        RECT r{LVIR_LABEL, 0, 0, 0};
+        SendMessage(w, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+        return r;
+    }());
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    EnableWindow(header, FALSE);
+    auto picture = helm::user::snapshot_window(m_parent);
+    ASSERT_TRUE(picture);
+    helm::gdi::testing::keep_png(*picture, "commctrl_list_disabled");
+    EXPECT_GT(count_of(*picture, label, highlight), 20);
+    EXPECT_EQ(count_of(*picture, {label.right - 10, label.top, label.right, label.bottom}, highlight), 0);
+    EXPECT_EQ(count_of(*picture, in_picture(m_parent, w, sub_rect(w, 0, 1)), highlight), 0);
+    // Disabled titles: grey text, no black.
+    EXPECT_EQ(count_of(*picture, k, RGB(0, 0, 0), 40), 0);
+    EXPECT_GT(count_of(*picture, k, GetSysColor(COLOR_GRAYTEXT), 40), 5);
+
+    ListView_SetColumnWidth(w, 2, 400);
+    EXPECT_NE(GetWindowLong(w, GWL_STYLE) & WS_HSCROLL, 0);
+    ListView_SetColumnWidth(w, 2, 80);
+    EXPECT_EQ(GetWindowLong(w, GWL_STYLE) & WS_HSCROLL, 0);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The rich edit: formatted text inserted at the top as an event log does,
 // the formats read back, text limits, the event mask, read-only, lines and
-// scrolling.
+// scrolling, and the box painted.
 
 #include <windows.h>
 
@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "helm/gdi/pixel_checks.h"
+#include "helm/user/snapshot.h"
 #include "helm/user/testing/driver.h"
 #include "views_fixture.h"
 
@@ -204,6 +206,81 @@ TEST_F(RichEditTest, LinesAndScrolling)
     si.fMask = SIF_ALL;
     ASSERT_TRUE(GetScrollInfo(w, SB_VERT, &si));
     EXPECT_EQ(si.nMax, 40);
+}
+
+using helm::gdi::testing::count_of;
+using helm::gdi::testing::ink_bounds;
+
+// The event log's box: black, read-only, each line in its colour and bold;
+// its bars come as the text outgrows it, and the thumb scrolls it.
+TEST_F(RichEditTest, PaintsColouredBoldLinesAndScrolls)
+{
+    HWND w = box(WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY |
+                 ES_WANTRETURN);
+    SendMessage(w, EM_SETBKGNDCOLOR, 0, RGB(0, 0, 0));
+    insert_top(w, "Port 1 closed\r\n", RGB(255, 0, 0));
+    insert_top(w, "Sensor found\r\n", RGB(0, 255, 0));
+    insert_top(w, "Port 1 closed\r\n", RGB(255, 255, 255));
+    // The top line once more, not bold, to compare.
+    SendMessage(w, EM_SETSEL, 0, 0);
+    CHARFORMAT plain{};
+    plain.cbSize = sizeof plain;
+    plain.dwMask = CFM_COLOR | CFM_BOLD;
+    plain.crTextColor = RGB(255, 255, 255);
+    SendMessage(w, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&plain));
+    SendMessage(w, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("Port 1 closed\r\n"));
+    EXPECT_EQ(GetWindowLong(w, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), 0) << "nothing to scroll yet";
+
+    auto picture = helm::user::snapshot_window(m_parent);
+    ASSERT_TRUE(picture);
+    helm::gdi::testing::keep_png(*picture, "commctrl_richedit");
+    const RECT area = helm::user::rect_in_snapshot(m_parent, w, true);
+    // Lines are as high as the box's font.
+    HDC measure = CreateCompatibleDC(nullptr);
+    SelectObject(measure, GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRIC metrics{};
+    GetTextMetrics(measure, &metrics);
+    DeleteDC(measure);
+    const int h = metrics.tmHeight;
+    auto line = [&](int n) { return RECT{area.left, area.top + n * h, area.right, area.top + (n + 1) * h}; };
+    const COLORREF black = RGB(0, 0, 0);
+    const RECT plain_ink = ink_bounds(*picture, line(0), black, 40);
+    const RECT bold_ink = ink_bounds(*picture, line(1), black, 40);
+    EXPECT_GT(count_of(*picture, line(1), RGB(255, 255, 255), 60), 20);
+    EXPECT_GT(count_of(*picture, line(2), RGB(0, 255, 0), 60), 20);
+    EXPECT_GT(count_of(*picture, line(3), RGB(255, 0, 0), 60), 20);
+    EXPECT_EQ(count_of(*picture, line(3), RGB(0, 255, 0), 60), 0);
+    EXPECT_GT(bold_ink.right - bold_ink.left, plain_ink.right - plain_ink.left) << "bold draws wider";
+    EXPECT_EQ(count_of(*picture, line(5), black), (area.right - area.left) * h) << "the background";
+
+    // Read-only keeps the window colour where no background was set.
+    HWND other = make("RichEdit", ES_MULTILINE | ES_READONLY, 301, {0, 130, 100, 160});
+    auto second = helm::user::snapshot_window(m_parent);
+    const RECT other_area = helm::user::rect_in_snapshot(m_parent, other, true);
+    EXPECT_TRUE(helm::gdi::testing::area_is(*second, other_area, GetSysColor(COLOR_WINDOW)));
+
+    // Forty more lines bring the vertical bar; the thumb moves the text.
+    for (int i = 0; i < 40; ++i)
+        insert_top(w, (i % 2 ? "odd\r\n" : "even\r\n"), i % 2 ? RGB(255, 0, 0) : RGB(0, 255, 0));
+    EXPECT_NE(GetWindowLong(w, GWL_STYLE) & WS_VSCROLL, 0);
+    SendMessage(w, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1), 0);
+    EXPECT_EQ(SendMessage(w, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+    auto scrolled = helm::user::snapshot_window(m_parent);
+    // The top line was "odd" (red) at the top; one line on it is green.
+    EXPECT_GT(count_of(*scrolled, line(0), RGB(0, 255, 0), 60), 10);
+    EXPECT_EQ(count_of(*scrolled, line(0), RGB(255, 0, 0), 60), 0);
+
+    // A line wider than the box brings the horizontal bar; scrolling to the
+    // right end moves the text left.
+    insert_top(w, std::string(120, 'W').append("\r\n").c_str(), RGB(255, 255, 255));
+    EXPECT_NE(GetWindowLong(w, GWL_STYLE) & WS_HSCROLL, 0);
+    SendMessage(w, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    const RECT left = ink_bounds(*helm::user::snapshot_window(m_parent), line(0), black, 40);
+    SendMessage(w, WM_HSCROLL, SB_RIGHT, 0);
+    auto right_picture = helm::user::snapshot_window(m_parent);
+    helm::gdi::testing::keep_png(*right_picture, "commctrl_richedit_scrolled");
+    EXPECT_EQ(ink_bounds(*right_picture, line(0), black, 40).left, area.left) << "the start is out of view";
+    EXPECT_GT(left.left, area.left);
 }
 
 }  // namespace

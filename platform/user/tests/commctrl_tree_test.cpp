@@ -1,6 +1,7 @@
 // The tree view: insertion order, items' fields, deletion, expansion,
 // selection and what the parent hears of each, the operator's mouse and
-// keys through the test driver, custom draw and scrolling.
+// keys through the test driver, custom draw and scrolling, and the tree
+// painted in the classic look.
 
 #include <windows.h>
 
@@ -11,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include "helm/gdi/pixel_checks.h"
+#include "helm/user/snapshot.h"
 #include "helm/user/testing/driver.h"
 #include "views_fixture.h"
 
@@ -64,6 +67,22 @@ protected:
         std::memcpy(&r, &item, sizeof item);
         EXPECT_TRUE(SendMessage(tree, TVM_GETITEMRECT, text_only, reinterpret_cast<LPARAM>(&r)));
         return r;
+    }
+
+    // The parent's custom draw: the text of items whose data is `data` in
+    // `colour`.
+    static void colour_items(LPARAM data, COLORREF colour)
+    {
+        s_answer = [data, colour](NMHDR* hdr) -> LRESULT {
+            if (hdr->code != NM_CUSTOMDRAW)
+                return 0;
+            auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(hdr);
+            if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
+                return CDRF_NOTIFYITEMDRAW;
+            if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && cd->nmcd.lItemlParam == data)
+                cd->clrText = colour;
+            return CDRF_DODEFAULT;
+        };
     }
 
     // Clicks the middle of an item's label.
@@ -378,16 +397,7 @@ TEST_F(TreeTest, CustomDrawAsksForEachShownItemsColours)
     ASSERT_EQ(heard(NM_CUSTOMDRAW).size(), 1u);
     EXPECT_EQ(heard(NM_CUSTOMDRAW)[0].stage, static_cast<DWORD>(CDDS_PREPAINT));
 
-    s_answer = [](NMHDR* hdr) -> LRESULT {
-        if (hdr->code != NM_CUSTOMDRAW)
-            return 0;
-        auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(hdr);
-        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
-            return CDRF_NOTIFYITEMDRAW;
-        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && cd->nmcd.lItemlParam == 13)
-            cd->clrText = RGB(255, 0, 0);
-        return CDRF_DODEFAULT;
-    };
+    colour_items(13, RGB(255, 0, 0));
     forget();
     InvalidateRect(tree, nullptr, TRUE);
     UpdateWindow(tree);
@@ -400,6 +410,82 @@ TEST_F(TreeTest, CustomDrawAsksForEachShownItemsColours)
     EXPECT_EQ(got[1].item_state & CDIS_SELECTED, 0u);
     EXPECT_EQ(got[2].spec, reinterpret_cast<DWORD_PTR>(b));
     EXPECT_EQ(got[2].item_state & CDIS_SELECTED, static_cast<UINT>(CDIS_SELECTED));
+}
+
+// Lines, buttons, labels in their colours and fonts, and the bar that
+// comes with more rows than the tree shows.
+TEST_F(TreeTest, PaintsLinesButtonsAndLabels)
+{
+    using helm::gdi::testing::count_of;
+    using helm::gdi::testing::ink_count;
+    HTREEITEM ports = add("Ports");
+    HTREEITEM com1 = add("COM 1", ports);
+    HTREEITEM com2 = add("COM 2", ports);
+    HTREEITEM sensors = add("Sensors", TVI_ROOT, TVI_LAST, 7);
+    add("Talvor", sensors);
+    HTREEITEM plain = add("Alarms");
+    HTREEITEM bold = add("Alarms");
+    add("Log");
+    TreeView_Expand(tree, ports, TVE_EXPAND);
+    TVITEM heavy{};
+    heavy.mask = TVIF_STATE;
+    heavy.hItem = bold;
+    heavy.state = heavy.stateMask = TVIS_BOLD;
+    ASSERT_TRUE(TreeView_SetItem(tree, &heavy));
+    TreeView_SelectItem(tree, com1);
+    SetFocus(tree);
+    colour_items(7, RGB(255, 0, 0));
+    // Eight rows pass the tree's height: the bar is there.
+    EXPECT_NE(GetWindowLong(tree, GWL_STYLE) & WS_VSCROLL, 0);
+    auto picture = helm::user::snapshot_window(m_parent);
+    ASSERT_TRUE(picture);
+    helm::gdi::testing::keep_png(*picture, "commctrl_tree");
+    const RECT area = helm::user::rect_in_snapshot(m_parent, tree, true);
+    auto on_picture = [&](RECT r) {
+        OffsetRect(&r, area.left, area.top);
+        return r;
+    };
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+
+    // The focused selection in the highlight colours, the others in the
+    // window's.
+    const RECT selected = on_picture(row_rect(com1, true));
+    const int selected_area = (selected.right - selected.left) * (selected.bottom - selected.top);
+    EXPECT_GT(count_of(*picture, selected, GetSysColor(COLOR_HIGHLIGHT)), selected_area / 2);
+    EXPECT_GT(count_of(*picture, selected, GetSysColor(COLOR_HIGHLIGHTTEXT), 60), 5);
+    const RECT other = on_picture(row_rect(com2, true));
+    EXPECT_GT(count_of(*picture, other, ink, 60), 10);
+    EXPECT_EQ(count_of(*picture, other, GetSysColor(COLOR_HIGHLIGHT)), 0);
+    EXPECT_GT(count_of(*picture, on_picture(row_rect(sensors, true)), RGB(255, 0, 0), 60), 5);
+
+    // Buttons half an indent before the label: a minus while open, a plus
+    // while closed, in a grey box.
+    const int indent = static_cast<int>(SendMessage(tree, TVM_GETINDENT, 0, 0));
+    auto button_at = [&](HTREEITEM item) {
+        const RECT label = on_picture(row_rect(item, true));
+        return POINT{label.left - indent / 2, (label.top + label.bottom) / 2};
+    };
+    const POINT open = button_at(ports), closed = button_at(sensors);
+    EXPECT_TRUE(helm::gdi::testing::pixel_is(*picture, open.x, open.y, ink));
+    EXPECT_TRUE(helm::gdi::testing::pixel_is(*picture, open.x, open.y - 2, window));
+    EXPECT_TRUE(helm::gdi::testing::pixel_is(*picture, closed.x, closed.y - 2, ink));
+    EXPECT_TRUE(helm::gdi::testing::pixel_is(*picture, closed.x - 4, closed.y - 4, GetSysColor(COLOR_BTNSHADOW)));
+    // An item without children has no button: its joint is a dotted line.
+    const POINT joint = button_at(com2);
+    EXPECT_EQ(count_of(*picture, {joint.x - 4, joint.y - 4, joint.x + 5, joint.y + 5}, ink), 0);
+    const RECT joint_column = on_picture({row_rect(com1, false).left, row_rect(com1, false).top, 0, row_rect(com2, false).bottom});
+    EXPECT_GT(count_of(*picture, {joint.x, joint_column.top, joint.x + 1, joint_column.bottom}, grey), 6);
+
+    // The bold item is measured and drawn wider than the same text plain.
+    const RECT thin = row_rect(plain, true), wide = row_rect(bold, true);
+    EXPECT_GT(wide.right - wide.left, thin.right - thin.left);
+    EXPECT_GT(ink_count(*picture, on_picture(wide), window), ink_count(*picture, on_picture(thin), window) * 11 / 10);
+
+    // Six rows fit: closing Ports takes the bar away again.
+    TreeView_Expand(tree, ports, TVE_COLLAPSE);
+    EXPECT_EQ(GetWindowLong(tree, GWL_STYLE) & WS_VSCROLL, 0);
 }
 
 TEST_F(TreeTest, ScrollsByRowsToShowAnItem)
@@ -422,8 +508,13 @@ TEST_F(TreeTest, ScrollsByRowsToShowAnItem)
 
     SendMessage(tree, WM_VSCROLL, SB_TOP, 0);
     EXPECT_EQ(TreeView_GetNextItem(tree, nullptr, TVGN_FIRSTVISIBLE), first);
-    SendMessage(tree, WM_VSCROLL, SB_LINEDOWN, 0);
+    // The operator's click on the bar's lower arrow, then on its track.
+    RECT frame{};
+    GetWindowRect(tree, &frame);
+    driver::click_at(POINT{frame.right - 8, frame.bottom - 8});
     EXPECT_EQ(text(TreeView_GetNextItem(tree, nullptr, TVGN_FIRSTVISIBLE)), "item 1");
+    driver::click_at(POINT{frame.right - 8, frame.bottom - 20});
+    EXPECT_EQ(text(TreeView_GetNextItem(tree, nullptr, TVGN_FIRSTVISIBLE)), "item " + std::to_string(per_page));
     // Scrolling stops with the last row at the bottom.
     SendMessage(tree, WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(TreeView_GetNextItem(tree, nullptr, TVGN_FIRSTVISIBLE), top);

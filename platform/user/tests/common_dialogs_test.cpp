@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "helm/gdi/pixel_checks.h"
 #include "helm/test/support.h"
+#include "helm/user/input.h"
+#include "helm/user/snapshot.h"
 #include "helm/user/testing/driver.h"
 
 namespace drive = helm::user::testing;
@@ -201,6 +204,81 @@ TEST_F(CommonDialogsTest, MessageBoxDialogAnswersTheOperator)
         EXPECT_FALSE(m_owner_enabled_while_shown);
         EXPECT_TRUE(IsWindowEnabled(m_owner));
     }
+}
+
+using helm::gdi::testing::count_of;
+using helm::gdi::testing::ink_bounds;
+using helm::gdi::testing::keep_png;
+
+// The box painted: the icon of its kind, the text measured and wrapped in
+// the box's font so none of it is cut, and its buttons.
+TEST_F(CommonDialogsTest, MessageBoxShowsItsIconTextAndButtons)
+{
+    const struct {
+        UINT icon;
+        COLORREF disc;
+    } cases[] = {
+        {MB_ICONQUESTION, RGB(0, 0, 255)},
+        {MB_ICONHAND, RGB(255, 0, 0)},
+        {MB_ICONEXCLAMATION, RGB(255, 255, 0)},
+        {MB_ICONASTERISK, RGB(0, 0, 255)},
+    };
+    const std::string text =
+        "The port settings were changed while the sensor was connected. Save them to the settings file now, "
+        "before the link restarts?\nThe sensor keeps its own settings.";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.icon);
+        when_shown([&](HWND box) {
+            auto picture = helm::user::snapshot_window(box);
+            ASSERT_TRUE(picture);
+            if (c.icon == MB_ICONQUESTION)
+                keep_png(*picture, "message_box");
+            auto at = [&](int id) { return helm::user::rect_in_snapshot(box, GetDlgItem(box, id), true); };
+            EXPECT_GT(count_of(*picture, at(20), c.disc, 40), 200) << "the icon";
+            const COLORREF face = GetSysColor(COLOR_BTNFACE);
+            const RECT words = at(0xFFFF);
+            const RECT ink = ink_bounds(*picture, words, face, 40);
+            // Wrapped to at least three lines, and nothing cut at the right
+            // or bottom edge of the text's place.
+            EXPECT_GE(ink.bottom - ink.top, 3 * 13 - 4);
+            EXPECT_LT(ink.right, words.right);
+            EXPECT_LT(ink.bottom, words.bottom);
+            EXPECT_GT(words.right - words.left, 200) << "wide lines, not a narrow column";
+            for (int id : {IDYES, IDNO})
+                EXPECT_GT(count_of(*picture, at(id), GetSysColor(COLOR_BTNTEXT), 40), 5) << id;
+            drive::click(GetDlgItem(box, IDNO));
+        });
+        EXPECT_EQ(MessageBox(m_owner, text.c_str(), "Helmsight", MB_YESNO | c.icon), IDNO);
+    }
+}
+
+// Alt+Space from the focused button opens the box's system menu; its Close
+// answers as the close box does.
+TEST_F(CommonDialogsTest, MessageBoxClosesFromItsSystemMenu)
+{
+    int shown = 0;
+    std::string popup_class;
+    helm::user::set_common_dialog_shown([&](HWND window) {
+        if (++shown == 1) {
+            // The box: Alt+Space goes to its focused button.
+            helm::user::input::key(VK_MENU, true);
+            helm::user::input::key(VK_SPACE, true);
+            helm::user::input::key(VK_SPACE, false);
+            helm::user::input::key(VK_MENU, false);
+            drive::pump_until_idle();
+            return;
+        }
+        char cls[16] = {};
+        GetClassName(window, cls, sizeof cls);
+        popup_class = cls;
+        HMENU system = GetSystemMenu(GetWindow(window, GW_OWNER), FALSE);
+        RECT close{};
+        ASSERT_TRUE(GetMenuItemRect(nullptr, system, static_cast<UINT>(GetMenuItemCount(system) - 1), &close));
+        drive::click_at(POINT{(close.left + close.right) / 2, (close.top + close.bottom) / 2});
+    });
+    EXPECT_EQ(MessageBox(m_owner, "Stop the server?", "Portserver", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(popup_class, "#32768");
 }
 
 TEST_F(CommonDialogsTest, FileDialogSeamSeesTheRequestAndFillsTheStructure)
@@ -432,6 +510,70 @@ TEST_F(CommonDialogsTest, FolderBrowserWalksUnderItsRoot)
     EXPECT_FALSE(SHGetPathFromIDList(reinterpret_cast<LPCITEMIDLIST>(damaged), path));
     unsigned char unterminated[6] = {6, 0, '/', 'x', 'y', 'z'};
     EXPECT_FALSE(SHGetPathFromIDList(reinterpret_cast<LPCITEMIDLIST>(unterminated), path));
+}
+
+// The file dialog and the folder browser painted: the folder, the listing
+// with the operator's pick lit, the name's sunken field, the filter in its
+// combo box, the buttons.
+TEST_F(CommonDialogsTest, FileDialogAndFolderBrowserShowTheirControls)
+{
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
+    // Picks `line` in the listing, then checks the picture of the dialog:
+    // every line inked, the pick lit, the folder shown, the buttons; the
+    // rest as `more` says; then Cancel.
+    auto look_at = [&](int list_id, const char* line, const char* name,
+                       std::function<void(HWND, const helm::gdi::Surface&)> more) {
+        when_shown([=](HWND dialog) {
+            HWND list = GetDlgItem(dialog, list_id);
+            drive::click_at(line_point(list, line_index(list, line)));
+            auto picture = helm::user::snapshot_window(dialog);
+            ASSERT_TRUE(picture);
+            keep_png(*picture, name);
+            const RECT l = helm::user::rect_in_snapshot(dialog, list, true);
+            for (int i = 0; i < static_cast<int>(SendMessage(list, LB_GETCOUNT, 0, 0)); ++i) {
+                RECT r{};
+                SendMessage(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+                OffsetRect(&r, l.left, l.top);
+                const bool picked = SendMessage(list, LB_GETCURSEL, 0, 0) == i;
+                // ".." is two dots of ink.
+                EXPECT_GT(count_of(*picture, r, picked ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ink, 60), 1) << i;
+                if (picked) {
+                    EXPECT_GT(count_of(*picture, r, GetSysColor(COLOR_HIGHLIGHT)), 100) << i;
+                }
+            }
+            const RECT folder = helm::user::rect_in_snapshot(dialog, GetDlgItem(dialog, helm::user::file_dialog_folder_id), true);
+            EXPECT_GT(ink_bounds(*picture, folder, face, 40).right, 0);
+            for (int id : {IDOK, IDCANCEL})
+                EXPECT_GT(count_of(*picture, helm::user::rect_in_snapshot(dialog, GetDlgItem(dialog, id), true), GetSysColor(COLOR_BTNTEXT), 40), 5) << id;
+            if (more)
+                more(dialog, *picture);
+            drive::click(GetDlgItem(dialog, IDCANCEL));
+        });
+    };
+    look_at(helm::user::file_dialog_list_id, "alpha.txt", "file_dialog", [&](HWND dialog, const helm::gdi::Surface& picture) {
+        // The name field: a sunken edge (no black line) round the name taken from the pick.
+        HWND name = GetDlgItem(dialog, helm::user::file_dialog_name_id);
+        const RECT n = helm::user::rect_in_snapshot(dialog, name, false);
+        EXPECT_TRUE(helm::gdi::testing::pixel_is(picture, n.left, n.top + 4, GetSysColor(COLOR_BTNSHADOW)));
+        EXPECT_GT(count_of(picture, helm::user::rect_in_snapshot(dialog, name, true), ink, 60), 10);
+        // The filter in use, in the combo box's field.
+        const RECT filter = helm::user::rect_in_snapshot(dialog, GetDlgItem(dialog, helm::user::file_dialog_filter_id), true);
+        EXPECT_GT(count_of(picture, filter, ink, 60), 30);
+    });
+    char file[MAX_PATH] = "";
+    OPENFILENAME ofn = open_request(file, sizeof file);
+    EXPECT_FALSE(GetOpenFileName(&ofn));
+
+    look_at(helm::user::folder_tree_id, "[sub]", "folder_browser", nullptr);
+    LPITEMIDLIST root = ILCreateFromPath(m_initial.c_str());
+    ASSERT_TRUE(root);
+    BROWSEINFO bi{};
+    bi.hwndOwner = m_owner;
+    bi.pidlRoot = root;
+    bi.lpszTitle = "Choose the folder of the record files";
+    EXPECT_EQ(SHBrowseForFolder(&bi), nullptr);
+    ILFree(root);
 }
 
 }  // namespace

@@ -164,6 +164,38 @@ TEST_F(ListBoxTest, ItemRectanglesFollowTheTopIndex)
     EXPECT_EQ(SendMessage(lb, LB_GETTOPINDEX, 0, 0), 0);
 }
 
+// The own bar comes with the item that no longer fits and goes with the
+// one deleted, at once; with LBS_DISABLENOSCROLL it stays, disabled.
+TEST_F(ListBoxTest, TheVerticalBarShowsOnlyWhileTheItemsDoNotFit)
+{
+    // A client 40 high holds 3 items of 13.
+    HWND lb = make("ListBox", WS_VSCROLL, 207, {10, 10, 110, 50});
+    HWND keeps = make("ListBox", WS_VSCROLL | LBS_DISABLENOSCROLL, 208, {120, 10, 220, 50});
+    auto width = [](HWND w) {
+        RECT r{};
+        GetClientRect(w, &r);
+        return r.right;
+    };
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
+    add(lb, LB_ADDSTRING, {"a", "b", "c"});
+    add(keeps, LB_ADDSTRING, {"a", "b", "c"});
+    EXPECT_EQ(width(lb), 100);
+    EXPECT_EQ(width(keeps), 100 - bar);
+    add(lb, LB_ADDSTRING, {"d"});
+    add(keeps, LB_ADDSTRING, {"d"});
+    EXPECT_EQ(width(lb), 100 - bar);
+    SendMessage(lb, LB_DELETESTRING, 3, 0);
+    SendMessage(keeps, LB_DELETESTRING, 3, 0);
+    EXPECT_EQ(width(lb), 100);
+    EXPECT_EQ(width(keeps), 100 - bar);
+    SCROLLINFO state{};
+    state.cbSize = sizeof state;
+    state.fMask = SIF_RANGE | SIF_PAGE;
+    ASSERT_TRUE(GetScrollInfo(keeps, SB_VERT, &state));
+    EXPECT_EQ(state.nMax, 2);
+    EXPECT_EQ(state.nPage, 3u);
+}
+
 TEST_F(ListBoxTest, MultipleSelection)
 {
     HWND lb = make("ListBox", LBS_MULTIPLESEL | LBS_NOTIFY, 206, {10, 10, 110, 110});

@@ -142,6 +142,42 @@ TEST_F(DialogTest, ControlsLandOnThePixelRectanglesOfTheTemplateFont)
     }
 }
 
+// As Windows' dialog manager: a bordered edit or list box gets the sunken
+// client edge instead of the black line; a combo box loses the border (it
+// draws its own field); other classes keep what the template says.
+TEST_F(DialogTest, BorderedEditsAndListsGetTheSunkenEdge)
+{
+    struct Case {
+        WORD atom;
+        const char* name;  // when not by atom
+        DWORD style;
+        bool border, client_edge;
+    };
+    const Case cases[] = {
+        {0x0081, nullptr, WS_BORDER, false, true},  // Edit by atom
+        {0, "edit", WS_BORDER, false, true},        // by name, any case
+        {0x0083, nullptr, WS_BORDER, false, true},  // ListBox
+        {0x0085, nullptr, WS_BORDER | CBS_DROPDOWNLIST, false, false},
+        {0x0081, nullptr, 0, false, false},         // no border asked: none given
+        {0x0082, nullptr, WS_BORDER, true, false},  // a static keeps its line
+        {0, button_class, WS_BORDER, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.name ? c.name : "atom ") << (c.name ? 0 : c.atom));
+        Template t(popup_dialog, 10, 20, 200, 100, "Borders");
+        if (c.name)
+            t.item(c.name, "", 100, visible_child | c.style, 7, 5, 50, 14);
+        else
+            t.item(c.atom, "", 100, visible_child | c.style, 7, 5, 50, 14);
+        HWND d = create(t);
+        ASSERT_NE(d, nullptr);
+        HWND control = GetDlgItem(d, 100);
+        EXPECT_EQ((GetWindowLong(control, GWL_STYLE) & WS_BORDER) != 0, c.border);
+        EXPECT_EQ((GetWindowLong(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, c.client_edge);
+        DestroyWindow(d);
+    }
+}
+
 TEST_F(DialogTest, CreationSendsTheFontThenInitDialogAndFocusesTheFirstTabStop)
 {
     Template t(popup_dialog | WS_VISIBLE, 0, 0, 200, 100, "Focus");
@@ -253,6 +289,62 @@ TEST_F(DialogTest, ATemplateWhoseControlCannotBeMadeFailsUnlessToldOtherwise)
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(GetDlgItem(d, 1), nullptr);
     EXPECT_NE(GetDlgItem(d, id_first), nullptr);
+}
+
+// The seam for items naming a class id: a host makes their windows (here
+// an edit for one class id, nothing for another) and hears of each
+// dialog's end once its windows are gone.
+struct FakeClassIdHost {
+    static inline std::vector<std::string> log;
+    static HWND create(HWND dialog, const char* class_id, const RECT& r, UINT id, DWORD style, DWORD ex_style)
+    {
+        log.push_back(std::string("create ") + class_id);
+        if (std::strcmp(class_id, "{11111111-2222-3333-4444-555555555555}") != 0)
+            return nullptr;
+        return CreateWindowEx(ex_style, edit_class, "", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                              dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)), nullptr, nullptr);
+    }
+    static void dialog_destroyed(HWND dialog)
+    {
+        log.push_back(std::string("destroyed") + (GetWindow(dialog, GW_CHILD) ? " with children" : ""));
+    }
+};
+
+TEST_F(DialogTest, ItemsNamingAClassIdAreMadeByTheirHostOrLeftOut)
+{
+    Template t(popup_dialog, 0, 0, 100, 60, "hosted");
+    t.item(edit_class, "", id_first, visible_child | WS_TABSTOP, 0, 0, 40, 10)
+        .item("{11111111-2222-3333-4444-555555555555}", "", id_second, visible_child | WS_TABSTOP, 4, 16, 40, 24)
+        .item("{99999999-2222-3333-4444-555555555555}", "", id_third, visible_child | WS_TABSTOP, 0, 44, 40, 10)
+        .item(edit_class, "", IDOK, visible_child | WS_TABSTOP, 50, 0, 40, 10);
+
+    // Without a host such items are left out; the dialog opens all the same.
+    HWND plain = create(t);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(GetDlgItem(plain, id_second), nullptr);
+    EXPECT_EQ(GetNextDlgTabItem(plain, GetDlgItem(plain, id_first), FALSE), GetDlgItem(plain, IDOK));
+    DestroyWindow(plain);
+
+    static const helm::user::ClassIdItemHost host{&FakeClassIdHost::create, &FakeClassIdHost::dialog_destroyed};
+    struct Installed {
+        Installed() { helm::user::set_class_id_item_host(&host); }
+        ~Installed() { helm::user::set_class_id_item_host(nullptr); }
+    } installed;
+    FakeClassIdHost::log.clear();
+    HWND d = create(t);
+    ASSERT_NE(d, nullptr);
+    HWND made = GetDlgItem(d, id_second);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(GetDlgItem(d, id_third), nullptr);
+    // In template order, at the item's pixels (6 x 13 per 4 x 8 units).
+    EXPECT_EQ(GetNextDlgTabItem(d, GetDlgItem(d, id_first), FALSE), made);
+    EXPECT_EQ(GetNextDlgTabItem(d, made, FALSE), GetDlgItem(d, IDOK));
+    EXPECT_TRUE(same(in_parent(made), RECT{6, 26, 66, 65}));
+    EXPECT_EQ(GetWindowLong(made, GWL_EXSTYLE) & WS_EX_NOPARENTNOTIFY, WS_EX_NOPARENTNOTIFY);
+    DestroyWindow(d);
+    EXPECT_EQ(FakeClassIdHost::log, (std::vector<std::string>{"create {11111111-2222-3333-4444-555555555555}",
+                                                                "create {99999999-2222-3333-4444-555555555555}",
+                                                                "destroyed"}));
 }
 
 TEST_F(DialogTest, DefDlgProcAnswersWithMsgResultOrTheProcedureResult)

@@ -1,6 +1,7 @@
 // Menus: building and editing items, states, popups tracked with the mouse
-// and the keys (owner-drawn items measured and drawn by the owner), the
-// system menu, and accelerator tables.
+// and the keys (owner-drawn items measured and drawn by the owner),
+// submenus, the menu bar, the system menu from its icon and Alt+Space, and
+// accelerator tables; popups and the bar painted.
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "helm/gdi/pixel_checks.h"
+#include "helm/user/snapshot.h"
 #include "helm/user/testing/driver.h"
 
 namespace drive = helm::user::testing;
 namespace input = helm::user::input;
 
 namespace {
+
+constexpr COLORREF title_colour = RGB(0, 128, 0);
 
 struct Heard {
     UINT message;
@@ -37,15 +42,23 @@ LRESULT CALLBACK owner_proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
         auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
         g_heard.push_back({m, wp, dis->itemID, dis->itemState});
         EXPECT_EQ(dis->rcItem.bottom - dis->rcItem.top, 24);
+        // The title as the gauges draw theirs: a band of its own colour.
+        HBRUSH band = CreateSolidBrush(title_colour);
+        FillRect(dis->hDC, &dis->rcItem, band);
+        DeleteObject(band);
         return TRUE;
     }
     case WM_COMMAND:
-    case WM_SYSCOMMAND:
     case WM_INITMENUPOPUP:
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
+    case WM_CLOSE:
         g_heard.push_back({m, wp, 0, 0});
-        return 0;
+        return 0;  // WM_CLOSE too: the owner stays for the next case
+    case WM_SYSCOMMAND:
+        // Recorded, then what Windows does with it (the menus, closing).
+        g_heard.push_back({m, wp, 0, 0});
+        return DefWindowProc(w, m, wp, lp);
     default:
         return DefWindowProc(w, m, wp, lp);
     }
@@ -67,11 +80,29 @@ std::string text_of(HMENU menu, UINT item, UINT flags = MF_BYPOSITION)
     return buffer;
 }
 
-POINT centre_of_item(HMENU menu, UINT position)
+POINT centre_of_item(HMENU menu, UINT position, HWND bar_window = nullptr)
 {
     RECT r{};
-    EXPECT_TRUE(GetMenuItemRect(nullptr, menu, position, &r));
+    EXPECT_TRUE(GetMenuItemRect(bar_window, menu, position, &r));
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The WM_SYSCOMMAND commands the owner heard, without the menus' own.
+std::vector<WPARAM> system_commands()
+{
+    std::vector<WPARAM> out;
+    for (const Heard& h : g_heard)
+        if (h.message == WM_SYSCOMMAND && (h.wParam & 0xFFF0) != SC_KEYMENU && (h.wParam & 0xFFF0) != SC_MOUSEMENU)
+            out.push_back(h.wParam);
+    return out;
+}
+
+void keys(std::initializer_list<BYTE> vks)
+{
+    for (BYTE vk : vks) {
+        input::key(vk, true);
+        input::key(vk, false);
+    }
 }
 
 constexpr UINT title_id = 0xC123;
@@ -268,15 +299,322 @@ TEST_F(MenusTest, SystemMenuCarriesOwnItemsToWmSysCommand)
     ASSERT_TRUE(AppendMenu(system, MF_STRING, 16, "About Helmsight"));
     when_shown([&](HWND) { drive::click_at(centre_of_item(system, static_cast<UINT>(standard + 1))); });
     helm::user::open_system_menu(m_owner);
-    std::vector<WPARAM> sys;
-    for (const Heard& h : g_heard)
-        if (h.message == WM_SYSCOMMAND)
-            sys.push_back(h.wParam);
-    EXPECT_EQ(sys, std::vector<WPARAM>{16});
+    EXPECT_EQ(system_commands(), std::vector<WPARAM>{16});
 
     // Reverting gives the standard menu back.
     EXPECT_EQ(GetSystemMenu(m_owner, TRUE), nullptr);
     EXPECT_EQ(GetMenuItemCount(GetSystemMenu(m_owner, FALSE)), standard);
+}
+
+using helm::gdi::testing::count_of;
+using helm::gdi::testing::ink_count;
+
+// Where a popup item lies in a picture of its popup.
+RECT item_in(HWND popup, HMENU menu, UINT position)
+{
+    RECT item{}, window{};
+    EXPECT_TRUE(GetMenuItemRect(nullptr, menu, position, &item));
+    GetWindowRect(popup, &window);
+    OffsetRect(&item, -window.left, -window.top);
+    return item;
+}
+
+// A popup in the classic look: the highlighted item, a check mark, a greyed
+// item embossed, separators, a submenu's arrow and an item's key.
+TEST_F(MenusTest, PopupsPaintTheirItemsStates)
+{
+    HMENU sub = CreatePopupMenu();
+    AppendMenu(sub, MF_STRING, 500, "&Fine");
+    AppendMenu(m_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "&Scale");
+    AppendMenu(m_menu, MF_STRING, 33000, "&Save\tCtrl+S");
+    CheckMenuItem(m_menu, 32769, MF_BYCOMMAND | MF_CHECKED);
+    when_shown([&](HWND popup) {
+        input::mouse_move(centre_of_item(m_menu, 6));  // "2 nT"
+        drive::pump_until_idle();
+        auto picture = helm::user::snapshot_window(popup);
+        ASSERT_TRUE(picture);
+        helm::gdi::testing::keep_png(*picture, "menu_popup");
+        const COLORREF menu = GetSysColor(COLOR_MENU), text = GetSysColor(COLOR_MENUTEXT);
+        const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW);
+        auto column = [](RECT r, int from, int to) { return RECT{r.left + from, r.top, r.left + to, r.bottom}; };
+
+        // The owner drew its title where the popup gave it room.
+        const RECT title_item = item_in(popup, m_menu, 0);
+        EXPECT_TRUE(helm::gdi::testing::area_is(*picture, title_item, title_colour));
+        const RECT lit = item_in(popup, m_menu, 6);
+        EXPECT_GT(count_of(*picture, lit, highlight), (lit.right - lit.left) * (lit.bottom - lit.top) / 2);
+        EXPECT_GT(count_of(*picture, lit, GetSysColor(COLOR_HIGHLIGHTTEXT), 60), 5);
+        // The check mark before "0.5 nT" and nothing before "Recenter".
+        EXPECT_GT(count_of(*picture, column(item_in(popup, m_menu, 4), 0, 17), text), 10);
+        EXPECT_EQ(ink_count(*picture, column(item_in(popup, m_menu, 2), 0, 17), menu), 0);
+        // "1 nT" greyed: shadow and white relief, no black.
+        const RECT grey = item_in(popup, m_menu, 5);
+        EXPECT_GT(count_of(*picture, grey, shadow, 30), 10);
+        EXPECT_GT(count_of(*picture, grey, GetSysColor(COLOR_BTNHIGHLIGHT), 30), 5);
+        EXPECT_EQ(count_of(*picture, grey, text, 40), 0);
+        // A separator: an etched line across its middle.
+        const RECT line = item_in(popup, m_menu, 3);
+        const int middle = (line.top + line.bottom) / 2 - 1;
+        EXPECT_GT(count_of(*picture, {line.left, middle, line.right, middle + 1}, shadow), (line.right - line.left) / 2);
+        // The submenu's arrow at the right end; the key after the text.
+        const RECT scale = item_in(popup, m_menu, 7);
+        EXPECT_GT(count_of(*picture, {scale.right - 17, scale.top, scale.right, scale.bottom}, text), 4);
+        const RECT save = item_in(popup, m_menu, 8);
+        const RECT key_ink = helm::gdi::testing::ink_bounds(*picture, {(save.left + save.right) / 2, save.top, save.right, save.bottom}, menu, 40);
+        EXPECT_GT(key_ink.right - key_ink.left, 20) << "Ctrl+S";
+        keys({VK_ESCAPE});
+    });
+    EXPECT_EQ(TrackPopupMenu(m_menu, TPM_RETURNCMD, 150, 150, 0, m_owner, nullptr), 0);
+}
+
+// A popup item opens its submenu beside it: by a click, by resting the
+// mouse on it, by Right or Enter or its letter; Left and Escape close only
+// the submenu.
+TEST_F(MenusTest, SubmenusCascadeAndPick)
+{
+    HMENU sub = CreatePopupMenu();
+    AppendMenu(sub, MF_STRING, 500, "&Fine");
+    AppendMenu(sub, MF_STRING, 501, "&Coarse");
+    AppendMenu(m_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "&Scale");
+    auto shown = [sub] {
+        RECT r{};
+        return GetMenuItemRect(nullptr, sub, 0, &r) != FALSE;
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        UINT chosen;
+    };
+    const Case cases[] = {
+        {"click, click",
+         [&] {
+             drive::click_at(centre_of_item(m_menu, 7));
+             ASSERT_TRUE(shown());
+             RECT item{}, parent{};
+             GetMenuItemRect(nullptr, sub, 0, &item);
+             GetMenuItemRect(nullptr, m_menu, 7, &parent);
+             EXPECT_GT(item.left, parent.right) << "beside its item";
+             drive::click_at(centre_of_item(sub, 1));
+         },
+         501},
+        {"rest on it",
+         [&] {
+             input::mouse_move(centre_of_item(m_menu, 7));
+             for (int i = 0; i < 500 && !shown(); ++i) {
+                 drive::pump_until_idle();
+                 Sleep(10);
+             }
+             ASSERT_TRUE(shown());
+             drive::click_at(centre_of_item(sub, 0));
+         },
+         500},
+        {"up, right, down, enter", [] { keys({VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}); }, 501},
+        {"enter opens, escape closes it alone",
+         [] { keys({VK_UP, VK_RETURN, VK_ESCAPE, VK_UP, VK_RETURN}); },
+         32771},
+        {"left closes it alone", [] { keys({VK_UP, VK_RIGHT, VK_LEFT, VK_UP, VK_RETURN}); }, 32771},
+        {"letters", [] { input::character('s'); input::character('c'); }, 501},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_heard.clear();
+        when_shown([&](HWND) { c.act(); });
+        EXPECT_EQ(TrackPopupMenu(m_menu, TPM_RETURNCMD, 150, 150, 0, m_owner, nullptr), static_cast<BOOL>(c.chosen));
+        EXPECT_FALSE(shown()) << "every popup closes";
+        bool told = false;
+        for (const Heard& h : g_heard)
+            told = told || (h.message == WM_INITMENUPOPUP && h.wParam == reinterpret_cast<WPARAM>(sub));
+        EXPECT_TRUE(told) << "the submenu's WM_INITMENUPOPUP";
+    }
+}
+
+// The system menu opens from the caption's icon and with Alt+Space, greyed
+// as the window's state says; the close box closes the window.
+TEST_F(MenusTest, SystemMenuFromTheIconAndAltSpace)
+{
+    HMENU system = GetSystemMenu(m_owner, FALSE);
+    AppendMenu(system, MF_SEPARATOR, 0, nullptr);
+    AppendMenu(system, MF_STRING, 16, "About Helmsight");
+    const UINT about = static_cast<UINT>(GetMenuItemCount(system) - 1);
+    RECT frame{};
+    GetWindowRect(m_owner, &frame);
+    // The icon: the first small square of the caption, inside the frame.
+    const int border = GetSystemMetrics(SM_CXFRAME);
+    const POINT icon{frame.left + border + 2 + 8, frame.top + border + 1 + 8};
+    auto picture = helm::user::snapshot_window(m_owner);
+    ASSERT_TRUE(picture);
+    const COLORREF caption = picture->colour(border + 40, border + 5);
+    EXPECT_GT(ink_count(*picture, {border + 2, border + 1, border + 18, border + 17}, caption), 20) << "the icon drawn";
+
+    struct Case {
+        const char* what;
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        {"click on the icon", [&] { drive::click_at(icon); }},
+        {"Alt+Space",
+         [] {
+             input::key(VK_MENU, true);
+             input::key(VK_SPACE, true);
+             input::key(VK_SPACE, false);
+             input::key(VK_MENU, false);
+             drive::pump_until_idle();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_heard.clear();
+        bool greyed_right = false;
+        when_shown([&](HWND) {
+            greyed_right = (GetMenuState(system, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED) &&
+                           !(GetMenuState(system, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED) &&
+                           !(GetMenuState(system, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+            drive::click_at(centre_of_item(system, about));
+        });
+        c.open();
+        drive::pump_until_idle();
+        EXPECT_EQ(system_commands(), std::vector<WPARAM>{16});
+        EXPECT_TRUE(greyed_right) << "Restore greyed for a normal window, Size and Close not";
+    }
+    helm::user::set_common_dialog_shown(nullptr);
+
+    // The close box: its release over it closes the window.
+    g_heard.clear();
+    const POINT close{frame.right - border - 10, frame.top + border + 9};
+    drive::click_at(close);
+    EXPECT_EQ(system_commands(), std::vector<WPARAM>{SC_CLOSE});
+    EXPECT_FALSE(messages_heard({WM_CLOSE}).empty());
+}
+
+// A menu bar under the caption: the client area makes room for it; its
+// items open their popups by click and by the keys, the open one pressed
+// in; picks come as WM_COMMAND.
+// A top-level window created with a menu has it as its bar from the start:
+// the client area it is told of in WM_CREATE already leaves the bar room.
+TEST_F(MenusTest, AWindowCreatedWithAMenuHasItsBarFromTheStart)
+{
+    HMENU bar = CreateMenu();
+    AppendMenu(bar, MF_STRING, 700, "&Go");
+    static RECT client_at_create;
+    static HMENU menu_at_create;
+    WNDCLASS wc{};
+    wc.lpfnWndProc = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_CREATE) {
+            GetClientRect(w, &client_at_create);
+            menu_at_create = GetMenu(w);
+        }
+        return DefWindowProc(w, message, wParam, lParam);
+    };
+    wc.lpszClassName = "MenusCreatedWithBar";
+    RegisterClass(&wc);
+    HWND w = CreateWindowEx(0, "MenusCreatedWithBar", "bar", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, bar,
+                            nullptr, nullptr);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(menu_at_create, bar);
+    RECT expected{0, 0, 300, 200};
+    AdjustWindowRect(&expected, WS_OVERLAPPEDWINDOW, TRUE);
+    EXPECT_EQ(client_at_create.bottom, 200 - (expected.bottom - expected.top - 200));
+    DestroyWindow(w);
+
+    // A handle that is no menu fails the creation before the window hears of it.
+    menu_at_create = nullptr;
+    SetLastError(0);
+    EXPECT_EQ(CreateWindowEx(0, "MenusCreatedWithBar", "bad", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                             reinterpret_cast<HMENU>(0x1234), nullptr, nullptr),
+              nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_MENU_HANDLE));
+    EXPECT_EQ(menu_at_create, nullptr);
+    DestroyMenu(bar);
+}
+
+TEST_F(MenusTest, MenuBarTakesRoomPaintsAndOpensItsPopups)
+{
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenu(file, MF_STRING, 600, "&Open\tCtrl+O");
+    AppendMenu(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenu(file, MF_STRING, 601, "E&xit");
+    HMENU view = CreatePopupMenu();
+    AppendMenu(view, MF_STRING | MF_CHECKED, 610, "&Grid");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "&View");
+    AppendMenu(bar, MF_STRING | MF_GRAYED, 620, "&Help");
+
+    RECT before{}, after{};
+    GetClientRect(m_owner, &before);
+    ASSERT_TRUE(SetMenu(m_owner, bar));
+    GetClientRect(m_owner, &after);
+    EXPECT_EQ(before.bottom - after.bottom, GetSystemMetrics(SM_CYMENU));
+    RECT plain{0, 0, 100, 100}, with_bar{0, 0, 100, 100};
+    AdjustWindowRect(&plain, WS_OVERLAPPEDWINDOW, FALSE);
+    AdjustWindowRect(&with_bar, WS_OVERLAPPEDWINDOW, TRUE);
+    EXPECT_EQ(plain.top - with_bar.top, GetSystemMetrics(SM_CYMENU));
+
+    RECT frame{};
+    GetWindowRect(m_owner, &frame);
+    auto in_window = [&](RECT r) {
+        OffsetRect(&r, -frame.left, -frame.top);
+        return r;
+    };
+    RECT help_item{};
+    ASSERT_TRUE(GetMenuItemRect(m_owner, bar, 2, &help_item));
+    auto picture = helm::user::snapshot_window(m_owner);
+    ASSERT_TRUE(picture);
+    helm::gdi::testing::keep_png(*picture, "menu_bar");
+    const COLORREF menu = GetSysColor(COLOR_MENU);
+    RECT file_item{};
+    ASSERT_TRUE(GetMenuItemRect(m_owner, bar, 0, &file_item));
+    EXPECT_GT(count_of(*picture, in_window(file_item), GetSysColor(COLOR_MENUTEXT), 40), 10);
+    EXPECT_GT(count_of(*picture, in_window(help_item), GetSysColor(COLOR_GRAYTEXT), 40), 5) << "greyed";
+    EXPECT_GT(count_of(*picture, in_window(help_item), menu), 20);
+
+    struct Case {
+        const char* what;
+        std::function<void()> open;
+        std::function<void(HWND)> act;
+        WPARAM command;
+    };
+    const Case cases[] = {
+        {"click View, click Grid", [&] { drive::click_at(centre_of_item(bar, 1, m_owner)); },
+         [&](HWND) {
+             auto open = helm::user::snapshot_window(m_owner);
+             helm::gdi::testing::keep_png(*open, "menu_bar_open");
+             RECT view_item{};
+             GetMenuItemRect(m_owner, bar, 1, &view_item);
+             const RECT v = in_window(view_item);
+             EXPECT_TRUE(helm::gdi::testing::pixel_is(*open, v.left, v.top, GetSysColor(COLOR_BTNSHADOW))) << "pressed in";
+             RECT grid{};
+             GetMenuItemRect(nullptr, view, 0, &grid);
+             EXPECT_GE(grid.top, view_item.bottom) << "under its item";
+             drive::click_at(centre_of_item(view, 0));
+         },
+         610},
+        {"Alt+F, down, enter",
+         [] {
+             input::key(VK_MENU, true);
+             input::key('F', true);
+             input::key('F', false);
+             input::key(VK_MENU, false);
+             drive::pump_until_idle();
+         },
+         [](HWND) { keys({VK_DOWN, VK_RETURN}); }, 601},
+        {"F10, right, enter", [] { keys({VK_F10}); drive::pump_until_idle(); },
+         [](HWND) { keys({VK_RIGHT, VK_RETURN}); }, 610},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_heard.clear();
+        when_shown(c.act);
+        c.open();
+        drive::pump_until_idle();
+        std::vector<WPARAM> commands;
+        for (const Heard& h : g_heard)
+            if (h.message == WM_COMMAND)
+                commands.push_back(h.wParam);
+        EXPECT_EQ(commands, std::vector<WPARAM>{MAKEWPARAM(c.command, 0)});
+    }
+    SetMenu(m_owner, nullptr);
+    DestroyMenu(bar);
 }
 
 TEST_F(MenusTest, AcceleratorsTranslateMatchingKeys)
@@ -323,17 +661,53 @@ TEST_F(MenusTest, AcceleratorsTranslateMatchingKeys)
         g_heard.clear();
         MSG msg{m_owner, c.message, c.key, 0, 0, {0, 0}};
         EXPECT_EQ(TranslateAccelerator(m_owner, table, &msg), c.translated);
+        // A system menu command is told WM_INITMENUPOPUP first, as below.
+        std::vector<Heard> commands;
+        for (const Heard& h : g_heard)
+            if (h.message == WM_COMMAND || h.message == WM_SYSCOMMAND)
+                commands.push_back(h);
         if (c.sent) {
-            ASSERT_EQ(g_heard.size(), 1u);
-            EXPECT_EQ(g_heard[0].message, c.sent);
-            EXPECT_EQ(g_heard[0].wParam, c.sent_wparam);
+            ASSERT_EQ(commands.size(), 1u);
+            EXPECT_EQ(commands[0].message, c.sent);
+            EXPECT_EQ(commands[0].wParam, c.sent_wparam);
         } else {
-            EXPECT_TRUE(g_heard.empty());
+            EXPECT_TRUE(commands.empty());
         }
         for (BYTE k : c.held)
             input::key(k, false);
         drive::pump_until_idle();
     }
+
+    // Commands of the window's menu: it hears WM_INITMENUPOPUP first, as if
+    // the menu opened; a greyed item's command is not sent, but the key is
+    // still taken.
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenu(file, MF_STRING, 100, "&Save\tCtrl+S");
+    AppendMenu(file, MF_STRING | MF_GRAYED, 101, "&Help\tShift+F1");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    ASSERT_TRUE(SetMenu(m_owner, bar));
+    const struct {
+        BYTE modifier, key;
+        std::vector<UINT> heard;
+    } menu_cases[] = {
+        {VK_CONTROL, 'S', {WM_INITMENUPOPUP, WM_COMMAND}},
+        {VK_SHIFT, VK_F1, {WM_INITMENUPOPUP}},
+    };
+    for (const auto& c : menu_cases) {
+        SCOPED_TRACE(c.key);
+        input::key(c.modifier, true);
+        drive::pump_until_idle();
+        g_heard.clear();
+        MSG msg{m_owner, WM_KEYDOWN, c.key, 0, 0, {0, 0}};
+        EXPECT_EQ(TranslateAccelerator(m_owner, table, &msg), 1);
+        EXPECT_EQ(messages_heard({WM_INITMENUPOPUP, WM_COMMAND}), c.heard);
+        input::key(c.modifier, false);
+        drive::pump_until_idle();
+    }
+    SetMenu(m_owner, nullptr);
+    DestroyMenu(bar);
+
     EXPECT_TRUE(DestroyAcceleratorTable(table));
     MSG msg{m_owner, WM_CHAR, 'a', 0, 0, {0, 0}};
     EXPECT_EQ(TranslateAccelerator(m_owner, table, &msg), 0);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "helm/gdi/pixel_checks.h"
@@ -242,6 +243,42 @@ TEST(PaintTest, FramesAndCaptionsTakeTheirSystemSizes)
     DestroyWindow(w);
 }
 
+// A window whose frame changes before it is first painted (made smaller, a
+// bar shown, a menu bar set) still gets its frame painted, and its client
+// area as it is now.
+TEST(PaintTest, TheFrameIsPaintedAfterItChanges)
+{
+    HMENU bar = CreateMenu();
+    AppendMenu(bar, MF_STRING, 1, "&File");
+    struct Case {
+        const char* what;
+        std::function<void(HWND)> change;
+        POINT part;  // a pixel of the part that came, in window coordinates
+        COLORREF colour;
+    };
+    const Case cases[] = {
+        {"made smaller", [](HWND w) { SetWindowPos(w, nullptr, 0, 0, 150, 80, SWP_NOMOVE | SWP_NOZORDER); },
+         {149 - 1, 40}, GetSysColor(COLOR_BTNSHADOW)},
+        {"a bar shown", [](HWND w) { ShowScrollBar(w, SB_VERT, TRUE); }, {200 - 3 - 8, 3 + 1}, white},
+        {"a menu bar set", [&](HWND w) { SetMenu(w, bar); }, {190, 3 + 10}, GetSysColor(COLOR_MENU)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND w = CreateWindowEx(0, brushed_class(), "", WS_POPUP | WS_DLGFRAME | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+        c.change(w);
+        auto picture = helm::user::snapshot_window(w);
+        ASSERT_TRUE(picture);
+        EXPECT_TRUE(pixel_is(*picture, 60, 0, GetSysColor(COLOR_3DLIGHT)));
+        EXPECT_TRUE(pixel_is(*picture, 60, 1, white));
+        EXPECT_TRUE(pixel_is(*picture, c.part.x, c.part.y, c.colour));
+        EXPECT_TRUE(area_is(*picture, helm::user::rect_in_snapshot(w, w, true), highlight));
+        SetMenu(w, nullptr);
+        DestroyWindow(w);
+    }
+    DestroyMenu(bar);
+}
+
 // The dialog of every control, with a checked box, a chosen radio button,
 // a list with a selection and text in the edits.
 class EveryControl : public ::testing::Test {
@@ -343,9 +380,12 @@ TEST_F(EveryControl, EachControlShowsItsClassicLook)
     RECT edit = at(101, true);
     EXPECT_GT(count_of(*picture, edit, white), 100);
     EXPECT_GT(count_of(*picture, edit, black, 60), 10);
-    // WS_BORDER (black) outside, then the sunken client edge.
-    EXPECT_TRUE(pixel_is(*picture, at(101).left, at(101).top + 5, black));
-    EXPECT_TRUE(pixel_is(*picture, at(101).left + 1, at(101).top + 5, shadow));
+    // The dialog manager turned its WS_BORDER into the sunken client edge:
+    // shadow then dark shadow, no black line.
+    EXPECT_TRUE(pixel_is(*picture, at(101).left, at(101).top + 5, shadow));
+    EXPECT_TRUE(pixel_is(*picture, at(101).left + 1, at(101).top + 5, GetSysColor(COLOR_3DDKSHADOW)));
+    EXPECT_EQ(GetWindowLong(GetDlgItem(dialog, 101), GWL_STYLE) & WS_BORDER, 0);
+    EXPECT_NE(GetWindowLong(GetDlgItem(dialog, 101), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
     // The disabled edit shows the face colour and grey text.
     RECT disabled = at(114, true);
     EXPECT_EQ(count_of(*picture, disabled, white), 0);
@@ -356,6 +396,8 @@ TEST_F(EveryControl, EachControlShowsItsClassicLook)
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+    // Its WS_VSCROLL is the dropped list's; the box shows no bar of its own.
+    EXPECT_EQ(GetWindowLong(combo, GWL_STYLE) & WS_VSCROLL, 0);
     RECT button = info.rcButton;
     MapWindowPoints(combo, dialog, reinterpret_cast<POINT*>(&button), 2);
     OffsetRect(&button, client.left, client.top);

@@ -111,6 +111,11 @@ std::string with_checksum(std::string_view body)
     return std::string(body) + tail;
 }
 
+double heading_at(uint32_t ms)
+{
+    return std::fmod(45.0 + 0.5 * (ms / 1000.0), 360.0);
+}
+
 Simulator::Simulator(Model model, uint32_t data_period_ms)
     : m_model(model), m_period_ms(data_period_ms == 0 ? 1 : data_period_ms)
 {
@@ -434,8 +439,7 @@ void Simulator::send_data(uint32_t at_ms)
     }
     const double t = at_ms / 1000.0;
     char b[160];
-    const double heading = std::fmod(45.0 + 0.5 * t, 360.0);
-    std::snprintf(b, sizeof b, "$HEHDT,%.3f,T", heading);
+    std::snprintf(b, sizeof b, "$HEHDT,%.3f,T", heading_at(at_ms));
     send(b);
     std::snprintf(b, sizeof b, "$KVTRO,%.3f,%.3f", 8.0 * std::sin(2 * kPi * t / 9.0), 3.0 * std::sin(2 * kPi * t / 6.0 + 1.0));
     send(b);

@@ -1,33 +1,29 @@
-// The test control's plug-in: class factory, registration entry points,
-// the object with its dispatch table, its event point and its window.
+// The test plug-in: its two classes, their dispatch tables, and the
+// entry points, all through the layer's bases.
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "helm/com/control.h"
 #include "helm/testcontrol/test_control.h"
 
 using helm::com::Arguments;
-using helm::com::ConnectionPoint;
+using helm::com::ComPtr;
 using helm::com::DispatchMember;
 using helm::com::DispatchTable;
 
 namespace {
 
-std::atomic<long> live_objects{0};
-std::atomic<long> server_locks{0};
-
 const DispatchTable<ITestControl>& test_control_table();
+const DispatchTable<ITestPanel>& test_panel_table();
 
-class TestControl final
-    : public helm::com::Object<helm::com::DispatchImpl<ITestControl, test_control_table>, IConnectionPointContainer,
-                               IControlWindow> {
+class TestControl final : public helm::com::WindowedControl<ITestControl, test_control_table> {
 public:
-    TestControl() { ++live_objects; }
+    TestControl() : WindowedControl(DIID_ITestControlEvents) {}
 
     // ITestControl
     HRESULT AddItem(USHORT* row, char* label, char* value, char* unit, USHORT digits, double max, double min,
@@ -121,8 +117,8 @@ public:
     }
     HRESULT Fire(ULONG samples) override
     {
-        return m_events.fire(dispid_selection_changed,
-                             {helm::com::arg_r8(m_low), helm::com::arg_r8(m_high), helm::com::arg_ui4(samples)});
+        return fire(dispid_selection_changed,
+                    {helm::com::arg_r8(m_low), helm::com::arg_r8(m_high), helm::com::arg_ui4(samples)});
     }
     HRESULT SetNumbers(SHORT i2, USHORT ui2, LONG i4, ULONG ui4, FLOAT r4) override
     {
@@ -140,71 +136,38 @@ public:
         return *value ? S_OK : E_OUTOFMEMORY;
     }
 
-    // IConnectionPointContainer
-    HRESULT EnumConnectionPoints(IEnumConnectionPoints** points) override
+    // The window: painted in one colour; what hosting does to it noted.
+    BOOL ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result) override
     {
-        if (points)
-            *points = nullptr;
-        return E_NOTIMPL;
+        switch (message) {
+        case WM_SIZE:
+            note("size(%d,%d)", LOWORD(lParam), HIWORD(lParam));
+            return FALSE;
+        case WM_SETFOCUS:
+            note("focus");
+            return FALSE;
+        case WM_KILLFOCUS:
+            note("unfocus");
+            return FALSE;
+        case WM_LBUTTONDOWN:
+            note("press(%d,%d)", static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam)));
+            return FALSE;  // the default handling takes the focus
+        case WM_ERASEBKGND:
+            result = 1;  // OnDraw covers everything
+            return TRUE;
+        default:
+            return FALSE;
+        }
     }
-    HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint** point) override
+    HRESULT OnDraw(HDC dc, const RECT& bounds) override
     {
-        return helm::com::find_connection_point({&m_events}, riid, point);
+        HBRUSH brush = CreateSolidBrush(test_control_colour);
+        FillRect(dc, &bounds, brush);
+        DeleteObject(brush);
+        return S_OK;
     }
-
-    // IControlWindow
-    HRESULT CreateControlWindow(HWND parent, const RECT& r, UINT id, DWORD style, HWND* window) override
-    {
-        if (!window)
-            return E_POINTER;
-        *window = nullptr;
-        if (m_window)
-            return E_UNEXPECTED;
-        if (!register_window_class())
-            return E_FAIL;
-        m_window = CreateWindowEx(0, test_control_window_class, "", style | WS_CHILD, r.left, r.top,
-                                  r.right - r.left, r.bottom - r.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, this);
-        *window = m_window;
-        return m_window ? S_OK : E_FAIL;
-    }
-    HWND GetControlWindow() override { return m_window; }
 
 private:
-    ~TestControl() override
-    {
-        if (m_window && IsWindow(m_window))
-            DestroyWindow(m_window);
-        --live_objects;
-    }
-
-    static bool register_window_class()
-    {
-        static const bool registered = [] {
-            WNDCLASS wc{};
-            wc.lpfnWndProc = &TestControl::window_procedure;
-            wc.hInstance = helm_this_module();
-            wc.lpszClassName = test_control_window_class;
-            return RegisterClass(&wc) != 0;
-        }();
-        return registered;
-    }
-
-    static LRESULT window_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCT*>(lParam);
-            SetWindowLongPtr(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<TestControl*>(GetWindowLongPtr(window, GWLP_USERDATA));
-        if (message == WM_NCDESTROY && self) {
-            // The host destroyed the window; the object lives on until released.
-            self->m_window = nullptr;
-            SetWindowLongPtr(window, GWLP_USERDATA, 0);
-        }
-        return DefWindowProc(window, message, wParam, lParam);
-    }
-
     template <class... A>
     void note(const char* format, A... args)
     {
@@ -225,8 +188,54 @@ private:
     double m_low = 0.5;
     double m_high = 20.0;
     std::string m_journal;
-    ConnectionPoint m_events{*this, DIID_ITestControlEvents};
-    HWND m_window = nullptr;
+};
+
+// The panel: its dialog hosts a test control in item 201, which it keeps
+// to the dialog's size and calls directly.
+class TestPanel final : public helm::com::CompositeControl<ITestPanel, test_panel_table> {
+public:
+    TestPanel() : CompositeControl(IID_NULL, helm_this_module(), test_panel_dialog) {}
+
+    HRESULT AddRow(char* label) override
+    {
+        if (!m_inner)
+            return E_FAIL;
+        USHORT row = 0;
+        char value[] = "---", unit[] = " ";
+        return m_inner->AddItem(&row, label, value, unit, 20, 0, 0, VARIANT_FALSE, VARIANT_FALSE);
+    }
+    HRESULT get_InnerReady(VARIANT_BOOL* ready) override
+    {
+        if (!ready)
+            return E_POINTER;
+        *ready = m_inner ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+
+    BOOL ProcessWindowMessage(HWND dialog, UINT message, WPARAM, LPARAM lParam, LRESULT& result) override
+    {
+        switch (message) {
+        case WM_INITDIALOG:
+            GetDlgControl(test_panel_inner_item, ITestControl::iid, reinterpret_cast<void**>(m_inner.put()));
+            result = FALSE;
+            return TRUE;
+        case WM_SIZE:
+            if (HWND inner = GetDlgItem(dialog, test_panel_inner_item))
+                MoveWindow(inner, 4, 4, LOWORD(lParam) - 8, HIWORD(lParam) - 8, TRUE);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    }
+
+private:
+    void FinalRelease() override
+    {
+        m_inner.reset();
+        CompositeControl::FinalRelease();
+    }
+
+    ComPtr<ITestControl> m_inner;
 };
 
 // Declared parameter types, left to right; each row forwards to the
@@ -291,60 +300,45 @@ const DispatchTable<ITestControl>& test_control_table()
     return table;
 }
 
-class Factory final : public IClassFactory {
-public:
-    HRESULT QueryInterface(REFIID riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    // The factory is one static object: its count only keeps the plug-in busy.
-    ULONG AddRef() override { return ULONG(++server_locks); }
-    ULONG Release() override { return ULONG(--server_locks); }
-    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        auto* control = new TestControl;
-        HRESULT hr = control->QueryInterface(riid, object);
-        control->Release();
-        return hr;
-    }
-    HRESULT LockServer(BOOL lock) override
-    {
-        lock ? ++server_locks : --server_locks;
-        return S_OK;
-    }
-};
+const DispatchTable<ITestPanel>& test_panel_table()
+{
+    using M = DispatchMember<ITestPanel>;
+    static const DispatchTable<ITestPanel> table({
+        M{dispid_panel_add_row, DISPATCH_METHOD, "AddRow", {VT_I1 | VT_BYREF}, VT_EMPTY,
+          [](ITestPanel& c, Arguments& a, VARIANT&) { return c.AddRow(a.text(0)); }},
+        M{dispid_panel_inner_ready, DISPATCH_PROPERTYGET, "InnerReady", {}, VT_BOOL,
+          [](ITestPanel& c, Arguments&, VARIANT& r) {
+              r.vt = VT_BOOL;
+              return c.get_InnerReady(&r.boolVal);
+          }},
+    });
+    return table;
+}
 
-Factory factory;
+constexpr DWORD control_status = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
+                                 OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
 
-helm::com::ClassEntry entry()
+helm::com::ClassEntry registration(const CLSID& clsid, const char* description, const char* prog_id,
+                                   const char* independent)
 {
     helm::com::ClassEntry e;
-    e.clsid = CLSID_TestControl;
-    e.description = "TestControl Class";
-    e.prog_id = test_control_prog_id;
-    e.version_independent_prog_id = test_control_independent_prog_id;
-    e.file = helm::com::module_file(reinterpret_cast<const void*>(&test_control_table));
-    e.threading_model = "Apartment";
+    e.clsid = clsid;
+    e.description = description;
+    e.prog_id = prog_id;
+    e.version_independent_prog_id = independent;
     e.keys = helm::com::key_programmable | helm::com::key_control | helm::com::key_insertable;
-    e.misc_status = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
-                    OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+    e.misc_status = control_status;
     e.toolbox_bitmap = 103;
     e.type_library_version = "1.0";
     return e;
 }
+
+helm::com::Server server({
+    {registration(CLSID_TestControl, "TestControl Class", test_control_prog_id, test_control_independent_prog_id),
+     &helm::com::Server::create<TestControl>},
+    {registration(CLSID_TestPanel, "TestPanel Class", test_panel_prog_id, "HelmTest.TestPanel"),
+     &helm::com::Server::create<TestPanel>},
+});
 
 }  // namespace
 
@@ -352,28 +346,10 @@ extern "C" {
 
 HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (clsid != CLSID_TestControl)
-        return CLASS_E_CLASSNOTAVAILABLE;
-    return factory.QueryInterface(riid, object);
+    return server.DllGetClassObject(clsid, riid, object);
 }
-
-HRESULT DllCanUnloadNow() { return live_objects == 0 && server_locks == 0 ? S_OK : S_FALSE; }
-
-HRESULT DllRegisterServer()
-{
-    helm::com::ClassEntry e = entry();
-    if (e.file.empty())
-        return SELFREG_E_CLASS;
-    return SUCCEEDED(helm::com::register_classes({&e, 1})) ? S_OK : SELFREG_E_CLASS;
-}
-
-HRESULT DllUnregisterServer()
-{
-    CLSID id = CLSID_TestControl;
-    return SUCCEEDED(helm::com::unregister_classes({&id, 1})) ? S_OK : SELFREG_E_CLASS;
-}
+HRESULT DllCanUnloadNow() { return server.DllCanUnloadNow(); }
+HRESULT DllRegisterServer() { return server.DllRegisterServer(); }
+HRESULT DllUnregisterServer() { return server.DllUnregisterServer(); }
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include "script_compiler.h"
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -71,6 +72,20 @@ struct NameOrOrdinal {
         }
     }
 };
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with hexadecimal digits.
+bool is_class_id(const std::string& text)
+{
+    constexpr std::string_view shape = "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}";
+    if (text.size() != shape.size())
+        return false;
+    for (size_t i = 0; i < shape.size(); ++i) {
+        const bool digit = std::isxdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (shape[i] == 'x' ? !digit : text[i] != shape[i])
+            return false;
+    }
+    return true;
+}
 
 uint16_t read_le16(const std::vector<uint8_t>& b, size_t at)
 {
@@ -363,6 +378,23 @@ void ScriptCompiler::skip_memory_flags()
     }
 }
 
+// The statements a resource may carry before its BEGIN: memory flags,
+// LANGUAGE (which applies to this resource alone), CHARACTERISTICS and
+// VERSION (read and dropped). Returns the resource's language.
+uint16_t ScriptCompiler::optional_statements()
+{
+    uint16_t language = m_language;
+    for (;;) {
+        skip_memory_flags();
+        if (accept("LANGUAGE"))
+            language = language_statement();
+        else if (accept("CHARACTERISTICS") || accept("VERSION"))
+            expression();
+        else
+            return language;
+    }
+}
+
 bool ScriptCompiler::begin()
 {
     return accept("BEGIN") || accept("{");
@@ -437,16 +469,7 @@ void ScriptCompiler::add(CompiledResource resource)
 
 void ScriptCompiler::string_table()
 {
-    uint16_t language = m_language;
-    for (;;) {
-        skip_memory_flags();
-        if (accept("LANGUAGE"))
-            language = language_statement();
-        else if (accept("CHARACTERISTICS") || accept("VERSION"))
-            expression();
-        else
-            break;
-    }
+    const uint16_t language = optional_statements();
     if (!begin())
         fail("expected BEGIN after STRINGTABLE, found '" + peek().text + "'");
     while (!end()) {
@@ -684,6 +707,10 @@ ScriptCompiler::DialogItem ScriptCompiler::control(const Token& keyword)
         }
         if (class_name.empty())
             fail_at(c, "empty class name " + context);
+        // A class id names a component control: a typing error there would
+        // only show when the dialog opens without its control.
+        if (class_name.front() == '{' && !is_class_id(class_name))
+            fail_at(c, "malformed class id " + class_name + " " + context);
         for (const auto& [known, atom] : kClassAtoms)
             if (ascii_upper(class_name) == known) {
                 item.class_name.ordinal = true;
@@ -1024,16 +1051,7 @@ constexpr uint16_t kAccVirtKey = 0x01, kAccNoInvert = 0x02, kAccShift = 0x04, kA
 // flags, id and text. The last item of each level carries MF_END.
 void ScriptCompiler::menu(const ResourceId& name, const SourcePlace& place)
 {
-    uint16_t language = m_language;
-    for (;;) {
-        skip_memory_flags();
-        if (accept("LANGUAGE"))
-            language = language_statement();
-        else if (accept("CHARACTERISTICS") || accept("VERSION"))
-            expression();
-        else
-            break;
-    }
+    const uint16_t language = optional_statements();
     ByteWriter out;
     out.word(0);
     out.word(0);
@@ -1117,16 +1135,7 @@ void ScriptCompiler::menu_items(ByteWriter& out, int depth)
 // virtual-key code (a quoted letter then stands for its upper case).
 void ScriptCompiler::accelerators(const ResourceId& name, const SourcePlace& place)
 {
-    uint16_t language = m_language;
-    for (;;) {
-        skip_memory_flags();
-        if (accept("LANGUAGE"))
-            language = language_statement();
-        else if (accept("CHARACTERISTICS") || accept("VERSION"))
-            expression();
-        else
-            break;
-    }
+    const uint16_t language = optional_statements();
     if (!begin())
         fail("expected BEGIN after ACCELERATORS, found '" + peek().text + "'");
     ByteWriter out;

@@ -50,6 +50,7 @@ private:
     ResourceId resource_name();
     uint16_t language_statement();
     void skip_memory_flags();
+    uint16_t optional_statements();
     bool begin();
     bool end();
 

@@ -120,6 +120,12 @@ TEST(ResourceCompiler, RefusesMalformedScriptsWithPlaceAndReason)
         {"LANGUAGE 0x400, 1\n", 1, "is out of range"},
         {"1 VERSIONINFO\nBEGIN\n  VALUE \"A\", \"x\", 1\nEND\n", 3, "VALUE mixes text and numbers"},
         {"1 DIALOGEX 0, 0, 1, 1 / 0\n", 1, "division by zero"},
+        {"1 DIALOGEX 0, 0, 9, 9\nBEGIN\n"
+         "  CONTROL \"\", 1, \"{64226BF7-C9FD-4941-A9AD-33F1C07E697}\", 0, 0, 0, 1, 1\nEND\n",
+         3, "malformed class id {64226BF7-C9FD-4941-A9AD-33F1C07E697}"},
+        {"1 DIALOGEX 0, 0, 9, 9\nBEGIN\n"
+         "  CONTROL \"\", 1, \"{64226BF7-C9FD-4941-A9AD_33F1C07E697B}\", 0, 0, 0, 1, 1\nEND\n",
+         3, "malformed class id"},
     };
     for (const Case& c : cases) {
         const std::string error = error_of(files, c.script);

@@ -1,14 +1,17 @@
 #include "common.h"
 
+#include "../window_table.h"
+#include "header_control.h"
 #include "ip_address.h"
+#include "list_view.h"
 #include "progress_bar.h"
+#include "rich_edit.h"
 #include "status_bar.h"
 #include "tab_control.h"
 #include "tooltip.h"
 #include "track_bar.h"
+#include "tree_view.h"
 #include "up_down.h"
-#include "view_classes.h"
-#include "view_classes.h"
 
 namespace helm::user::commctrl {
 
@@ -77,12 +80,7 @@ LRESULT notify(HWND control, UINT code)
 
 void register_common_classes()
 {
-    struct Row {
-        const char* name;
-        WNDPROC proc;
-        UINT style;
-    };
-    const Row rows[] = {
+    register_control_classes({
         {WC_IPADDRESS, IpAddress::procedure, CS_DBLCLKS},
         {TRACKBAR_CLASS, TrackBar::procedure, CS_DBLCLKS},
         {UPDOWN_CLASS, UpDown::procedure, CS_HREDRAW | CS_VREDRAW},
@@ -90,15 +88,13 @@ void register_common_classes()
         {STATUSCLASSNAME, StatusBar::procedure, CS_DBLCLKS | CS_VREDRAW},
         {TOOLTIPS_CLASS, Tooltip::procedure, CS_DBLCLKS},
         {WC_TABCONTROL, TabControl::procedure, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
-    };
-    for (const Row& row : rows) {
-        WNDCLASS wc{};
-        wc.style = row.style | CS_GLOBALCLASS;
-        wc.lpfnWndProc = row.proc;
-        wc.lpszClassName = row.name;
-        RegisterClass(&wc);
-    }
-    register_view_classes();
+        {WC_TREEVIEW, TreeView::procedure, CS_DBLCLKS},
+        {WC_LISTVIEW, ListView::procedure, CS_DBLCLKS},
+        {WC_HEADER, HeaderControl::procedure, CS_DBLCLKS},
+        // Class names are found without regard to case, so "RICHEDIT"
+        // finds this one too.
+        {RICHEDIT_CLASS, RichEdit::procedure, CS_DBLCLKS},
+    });
 }
 
 }  // namespace helm::user::commctrl

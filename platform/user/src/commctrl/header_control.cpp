@@ -76,6 +76,9 @@ LRESULT HeaderControl::handle(UINT message, WPARAM wParam, LPARAM lParam)
         m_track = -1;
         m_pressed = -1;
         return 0;
+    case WM_ENABLE:
+        InvalidateRect(m_window, nullptr, TRUE);
+        return 0;
     case WM_PAINT:
         return on_paint();
     default:
@@ -337,13 +340,25 @@ LRESULT HeaderControl::on_button_down(LPARAM lParam)
     }
     if (style() & HDS_BUTTONS) {
         m_pressed = index;
+        m_pressed_inside = true;
         controls::capture_mouse(m_window);
+        InvalidateRect(m_window, nullptr, TRUE);
     }
     return 0;
 }
 
 LRESULT HeaderControl::on_mouse_move(LPARAM lParam)
 {
+    if (m_pressed >= 0) {
+        // The title shows pressed while the mouse stays on it.
+        UINT flags = 0;
+        const bool inside = hit(controls::point_of(lParam), flags) == m_pressed && (flags & HHT_ONHEADER);
+        if (inside != m_pressed_inside) {
+            m_pressed_inside = inside;
+            InvalidateRect(m_window, nullptr, TRUE);
+        }
+        return 0;
+    }
     if (m_track < 0 || m_track >= count())
         return 0;
     const POINT p = controls::point_of(lParam);
@@ -384,6 +399,7 @@ LRESULT HeaderControl::on_button_up(LPARAM lParam)
         const int index = m_pressed;
         m_pressed = -1;
         controls::release_mouse(self);
+        InvalidateRect(self, nullptr, TRUE);
         UINT flags = 0;
         if (hit(controls::point_of(lParam), flags) == index && (flags & HHT_ONHEADER))
             tell(HDN_ITEMCLICK, index, nullptr);
@@ -401,10 +417,60 @@ LRESULT HeaderControl::on_double_click(LPARAM lParam)
     return 0;
 }
 
+// The classic look: each title a raised button on the face colour, pressed
+// flat while the mouse holds it down; the room after the last title an
+// empty button. Titles are grey when the header is disabled.
 LRESULT HeaderControl::on_paint()
 {
     PAINTSTRUCT ps;
-    BeginPaint(m_window, &ps);
+    HDC dc = BeginPaint(m_window, &ps);
+    if (!dc) {
+        EndPaint(m_window, &ps);
+        return 0;
+    }
+    RECT client;
+    GetClientRect(m_window, &client);
+    HGDIOBJ old_font = SelectObject(dc, view_font(m_window));
+    SetBkMode(dc, TRANSPARENT);
+    const bool enabled = IsWindowEnabled(m_window) != FALSE;
+    int right = 0;
+    for (int index : m_order) {
+        RECT r = rect_of(index);
+        right = r.right;
+        const Item& item = m_items[static_cast<size_t>(index)];
+        const bool pressed = index == m_pressed && m_pressed_inside;
+        if (pressed)
+            DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_FLAT | BF_MIDDLE);
+        else
+            DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_SOFT | BF_MIDDLE);
+        RECT text = r;
+        InflateRect(&text, -6, -2);
+        if (pressed)
+            OffsetRect(&text, 1, 1);
+        int cx = 0, cy = 0;
+        if ((item.format & HDF_IMAGE) && m_images && ImageList_GetIconSize(m_images, &cx, &cy)) {
+            ImageList_Draw(m_images, item.image, dc, text.left, text.top + (text.bottom - text.top - cy) / 2,
+                           ILD_TRANSPARENT);
+            text.left += cx + 3;
+        }
+        UINT align = DT_LEFT;
+        if ((item.format & HDF_JUSTIFYMASK) == HDF_RIGHT)
+            align = DT_RIGHT;
+        else if ((item.format & HDF_JUSTIFYMASK) == HDF_CENTER)
+            align = DT_CENTER;
+        const UINT format = align | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+        if (enabled) {
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            DrawText(dc, item.text.c_str(), static_cast<int>(item.text.size()), &text, format);
+        } else {
+            controls::draw_grey_text(dc, item.text.c_str(), static_cast<int>(item.text.size()), text, format);
+        }
+    }
+    if (right < client.right) {
+        RECT rest{right, 0, client.right, client.bottom};
+        DrawEdge(dc, &rest, EDGE_RAISED, BF_RECT | BF_SOFT | BF_MIDDLE);
+    }
+    SelectObject(dc, old_font);
     EndPaint(m_window, &ps);
     return 0;
 }

@@ -68,6 +68,7 @@ private:
     // The divider or title the mouse holds.
     int m_track = -1;
     int m_pressed = -1;
+    bool m_pressed_inside = false;
     int m_track_width = 0;
     int m_track_offset = 0;
 };

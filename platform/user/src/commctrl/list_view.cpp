@@ -20,7 +20,6 @@ controls::ControlMap<ListView>& lists()
 
 // Bounds, so a runaway filler fails rather than exhausting memory.
 constexpr size_t max_rows = 1 << 20;
-constexpr int max_columns = 1024;
 // The space around a cell's text, and around a title's.
 constexpr int cell_margin = 12;
 constexpr int title_margin = 12;
@@ -58,7 +57,7 @@ int ListView::column_of(int subitem) const
 
 ListView::Cell* ListView::cell(int row, int subitem)
 {
-    if (!valid(row) || subitem < 0 || subitem >= max_columns)
+    if (!addressable(row, subitem))
         return nullptr;
     std::vector<Cell>& cells = m_rows[static_cast<size_t>(row)].cells;
     if (static_cast<int>(cells.size()) <= subitem)
@@ -394,7 +393,7 @@ LRESULT ListView::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         return on_paint();
     case WM_ERASEBKGND:
-        return 1;
+        return erase_view(m_window, reinterpret_cast<HDC>(wParam), m_back);
     case WM_DESTROY:
         // The parent hears of the rows still there, to free their data.
         on_delete_all();
@@ -506,7 +505,7 @@ LRESULT ListView::on_set_state(int index, const LVITEM* in)
 
 LRESULT ListView::on_set_item(const LVITEM* in)
 {
-    if (!in || !valid(in->iItem) || in->iSubItem < 0 || in->iSubItem >= max_columns)
+    if (!in || !addressable(in->iItem, in->iSubItem))
         return FALSE;
     Row& row = m_rows[static_cast<size_t>(in->iItem)];
     if (in->mask & LVIF_TEXT) {
@@ -530,11 +529,10 @@ LRESULT ListView::on_set_item(const LVITEM* in)
 
 LRESULT ListView::on_get_item(LVITEM* out)
 {
-    if (!out || !valid(out->iItem) || out->iSubItem < 0)
+    if (!out || !addressable(out->iItem, out->iSubItem))
         return FALSE;
     if (out->mask & LVIF_TEXT) {
-        if (out->pszText && out->cchTextMax > 0)
-            controls::copy_out(text_of(out->iItem, out->iSubItem), out->pszText, static_cast<size_t>(out->cchTextMax));
+        copy_text(out->iItem, *out);
         if (!valid(out->iItem))
             return FALSE;
     }
@@ -552,9 +550,14 @@ LRESULT ListView::on_get_item(LVITEM* out)
 
 LRESULT ListView::on_get_text(int index, LVITEM* out)
 {
-    if (!out || !valid(index) || !out->pszText || out->cchTextMax <= 0)
+    return out && addressable(index, out->iSubItem) ? copy_text(index, *out) : 0;
+}
+
+LRESULT ListView::copy_text(int row, const LVITEM& item)
+{
+    if (!item.pszText || item.cchTextMax <= 0)
         return 0;
-    return controls::copy_out(text_of(index, out->iSubItem), out->pszText, static_cast<size_t>(out->cchTextMax));
+    return controls::copy_out(text_of(row, item.iSubItem), item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 LRESULT ListView::on_set_text(int index, const LVITEM* in)
@@ -1129,22 +1132,12 @@ void ListView::update_scroll_bars()
 {
     if (style() & LVS_NOSCROLL)
         return;
+    fit_scroll_bar(m_window, SB_VERT, count(), rows_per_page(), m_top);
+    if (!IsWindow(m_window))
+        return;
     RECT client;
     GetClientRect(m_window, &client);
-    SCROLLINFO v{};
-    v.cbSize = sizeof v;
-    v.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    v.nMax = std::max(count() - 1, 0);
-    v.nPage = static_cast<UINT>(std::max(rows_per_page(), 1));
-    v.nPos = m_top;
-    SetScrollInfo(m_window, SB_VERT, &v, TRUE);
-    SCROLLINFO h{};
-    h.cbSize = sizeof h;
-    h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    h.nMax = std::max(total_width() - 1, 0);
-    h.nPage = static_cast<UINT>(std::max(static_cast<int>(client.right), 1));
-    h.nPos = m_scroll_x;
-    SetScrollInfo(m_window, SB_HORZ, &h, TRUE);
+    fit_scroll_bar(m_window, SB_HORZ, total_width(), client.right, m_scroll_x);
 }
 
 LRESULT ListView::on_scroll(bool vertical, WPARAM wParam)
@@ -1200,6 +1193,9 @@ void ListView::invalidate_row(int index)
     invalidate_band(m_window, r.top, r.bottom);
 }
 
+// Custom draw offers the parent the list's own colours, as Windows does; a
+// row whose state still says selected after it is drawn in the selection
+// colours where they show.
 LRESULT ListView::on_paint()
 {
     HWND self = m_window;
@@ -1211,15 +1207,12 @@ LRESULT ListView::on_paint()
     const RECT& client = paint.client();
     const LRESULT wants = paint.wants();
     const bool focused = GetFocus() == self;
+    const COLORREF own_back = m_text_back == CLR_NONE ? m_back : m_text_back;
     const int last = std::min(count(), m_top + rows_per_page() + 1);
     for (int row = m_top; row < last; ++row) {
         if (!valid(row))
             break;
         const UINT state = m_rows[static_cast<size_t>(row)].state;
-        const bool selected = (state & LVIS_SELECTED) && (focused || (style() & LVS_SHOWSELALWAYS));
-        COLORREF text = m_text;
-        COLORREF back = m_text_back == CLR_NONE ? m_back : m_text_back;
-        selection_colours(selected, focused, text, back);
         NMLVCUSTOMDRAW item{};
         item.nmcd.hdc = dc;
         item.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
@@ -1229,52 +1222,136 @@ LRESULT ListView::on_paint()
         item.nmcd.rc = cell_rect(row, 0);
         item.nmcd.rc.left = 0;
         item.nmcd.rc.right = client.right;
+        item.clrText = m_text;
+        item.clrTextBk = own_back;
         LRESULT answer = CDRF_DODEFAULT;
-        COLORREF row_text = text, row_back = back;
         if (wants & CDRF_NOTIFYITEMDRAW) {
             item.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-            item.clrText = text;
-            item.clrTextBk = back;
             answer = notify(self, NM_CUSTOMDRAW, item.nmcd.hdr);
             if (!IsWindow(self))
                 return 0;
             if (!valid(row))
                 break;
-            row_text = item.clrText;
-            row_back = item.clrTextBk;
         }
-        for (int c = 0; c < columns(); ++c) {
-            const int sub = subitem_of(c);
-            COLORREF cell_text = row_text, cell_back = row_back;
+        const bool lit = (item.nmcd.uItemState & CDIS_SELECTED) && (focused || (style() & LVS_SHOWSELALWAYS));
+        const bool full_row = (m_ex_style & LVS_EX_FULLROWSELECT) != 0;
+        for (int c = 0; c < columns() && !(answer & CDRF_SKIPDEFAULT); ++c) {
+            COLORREF cell_text = item.clrText, cell_back = item.clrTextBk;
             if (answer & CDRF_NOTIFYSUBITEMDRAW) {
                 NMLVCUSTOMDRAW sub_cd = item;
                 sub_cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
                 sub_cd.nmcd.rc = cell_rect(row, c);
-                sub_cd.iSubItem = sub;
-                sub_cd.clrText = row_text;
-                sub_cd.clrTextBk = row_back;
-                notify(self, NM_CUSTOMDRAW, sub_cd.nmcd.hdr);
+                sub_cd.iSubItem = subitem_of(c);
+                const LRESULT cell_answer = notify(self, NM_CUSTOMDRAW, sub_cd.nmcd.hdr);
                 if (!IsWindow(self))
                     return 0;
                 if (!valid(row))
                     break;
+                if (cell_answer & CDRF_SKIPDEFAULT)
+                    continue;
                 cell_text = sub_cd.clrText;
                 cell_back = sub_cd.clrTextBk;
             }
-            if (Cell* target = cell(row, sub)) {
-                target->text_colour = cell_text;
-                target->back_colour = cell_back;
-            }
+            draw_cell(dc, row, c, cell_text, cell_back, lit && (full_row || subitem_of(c) == 0));
         }
-        if (valid(row) && (answer & CDRF_NOTIFYPOSTPAINT)) {
+        if (!valid(row))
+            break;
+        if (focused && (state & LVIS_FOCUSED) && !(answer & CDRF_SKIPDEFAULT)) {
+            RECT focus = selection_rect(row);
+            DrawFocusRect(dc, &focus);
+        }
+        if (answer & CDRF_NOTIFYPOSTPAINT) {
             item.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT;
             notify(self, NM_CUSTOMDRAW, item.nmcd.hdr);
             if (!IsWindow(self))
                 return 0;
         }
     }
+    if (m_ex_style & LVS_EX_GRIDLINES)
+        draw_grid(dc, client);
     paint.finish();
     return 0;
+}
+
+RECT ListView::selection_rect(int row)
+{
+    RECT r{LVIR_SELECTBOUNDS, 0, 0, 0};
+    on_get_item_rect(row, &r);
+    if (!(m_ex_style & LVS_EX_FULLROWSELECT)) {
+        RECT label{LVIR_LABEL, 0, 0, 0};
+        on_get_item_rect(row, &label);
+        r.right = std::min(label.left + label_width(m_window, text_of(row, 0)) + cell_margin, static_cast<int>(label.right));
+    }
+    return r;
+}
+
+void ListView::draw_cell(HDC dc, int row, int column, COLORREF text, COLORREF back, bool lit)
+{
+    const bool focused = GetFocus() == m_window;
+    const int sub = subitem_of(column);
+    RECT cell = cell_rect(row, column);
+    if (cell.right <= cell.left)
+        return;
+    const Row& r = m_rows[static_cast<size_t>(row)];
+    RECT label = cell;
+    if (sub == 0) {
+        RECT icon{LVIR_ICON, 0, 0, 0};
+        on_get_item_rect(row, &icon);
+        int cx = 0, cy = 0;
+        if (back != CLR_NONE)
+            fill(dc, RECT{cell.left, cell.top, icon.right, cell.bottom}, back, COLOR_WINDOW);
+        const int state_image = static_cast<int>((r.state & LVIS_STATEIMAGEMASK) >> 12);
+        if (m_state_images && state_image > 0 && ImageList_GetIconSize(m_state_images, &cx, &cy))
+            ImageList_Draw(m_state_images, state_image - 1, dc, cell.left, cell.top + (cell.bottom - cell.top - cy) / 2,
+                           ILD_TRANSPARENT);
+        if (m_small && ImageList_GetIconSize(m_small, &cx, &cy))
+            ImageList_Draw(m_small, r.image, dc, icon.left, cell.top + (cell.bottom - cell.top - cy) / 2,
+                           ILD_TRANSPARENT);
+        label.left = icon.right;
+    }
+    // The selection covers the whole cell in a full row, else the label's text.
+    if (back != CLR_NONE)
+        fill(dc, label, back, COLOR_WINDOW);
+    if (lit) {
+        RECT high = label;
+        if (!(m_ex_style & LVS_EX_FULLROWSELECT))
+            high.right = selection_rect(row).right;
+        COLORREF lit_text = text, lit_back = back;
+        selection_colours(true, focused, lit_text, lit_back);
+        fill(dc, high, lit_back, COLOR_WINDOW);
+        text = lit_text;
+    }
+    HDITEM format{};
+    format.mask = HDI_FORMAT;
+    SendMessage(m_header, HDM_GETITEM, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&format));
+    UINT align = DT_LEFT;
+    if (sub != 0 && (format.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
+        align = DT_RIGHT;
+    else if (sub != 0 && (format.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
+        align = DT_CENTER;
+    const std::string words = text_of(row, sub);
+    RECT area = label;
+    InflateRect(&area, -cell_margin / 2, 0);
+    SetTextColor(dc, text);
+    DrawText(dc, words.c_str(), static_cast<int>(words.size()), &area,
+             align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+// Lines in the face colour under every row and at every column's right
+// edge, down the whole client area as the classic grid shows them.
+void ListView::draw_grid(HDC dc, const RECT& client)
+{
+    HBRUSH line = GetSysColorBrush(COLOR_BTNFACE);
+    const int height = std::max(row_height(), 1);
+    for (int y = header_height() + height - 1; y < client.bottom; y += height) {
+        RECT r{0, y, client.right, y + 1};
+        FillRect(dc, &r, line);
+    }
+    for (int c = 0; c < columns(); ++c) {
+        const RECT cell = cell_rect(0, c);
+        RECT r{cell.right - 1, header_height(), cell.right, client.bottom};
+        FillRect(dc, &r, line);
+    }
 }
 
 }  // namespace helm::user::commctrl

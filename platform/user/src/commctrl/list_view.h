@@ -5,8 +5,8 @@
 // and LVN_ITEMCHANGED, then NM_CLICK or NM_DBLCLK); as on Windows the
 // parent also hears of the program's state changes, insertions and
 // deletions, and of the header's notifications, which the list passes on.
-// Before painting, the parent may choose each row's and cell's colours with
-// NM_CUSTOMDRAW.
+// Painted in the classic look, each row and cell in the colours the parent
+// may choose with NM_CUSTOMDRAW.
 #pragma once
 
 #include <string>
@@ -27,8 +27,6 @@ private:
     struct Cell {
         std::string text;
         bool text_callback = false;
-        COLORREF text_colour = CLR_DEFAULT;  // chosen at the last custom draw
-        COLORREF back_colour = CLR_DEFAULT;
     };
     struct Row {
         std::vector<Cell> cells;  // by subitem
@@ -41,6 +39,8 @@ private:
     DWORD style() const { return controls::style_of(m_window); }
     int count() const { return static_cast<int>(m_rows.size()); }
     bool valid(int index) const { return index >= 0 && index < count(); }
+    // A cell a caller names: a row that is there and a subitem in bounds.
+    bool addressable(int row, int subitem) const { return valid(row) && subitem >= 0 && subitem < max_columns; }
     bool single() const { return (style() & LVS_SINGLESEL) != 0; }
     int columns() const;
     // The subitem shown by the column at `index`, and the column of a subitem.
@@ -74,6 +74,13 @@ private:
     LRESULT on_key_down(WPARAM key);
     LRESULT on_scroll(bool vertical, WPARAM wParam);
     LRESULT on_paint();
+    // One cell in the classic look: its background and text, aligned as its
+    // column says; column 0 with the row's images before its label.
+    void draw_cell(HDC dc, int row, int column, COLORREF text, COLORREF back, bool lit);
+    // Where a row shows as selected: the whole row with LVS_EX_FULLROWSELECT,
+    // else the first column's label as wide as its text.
+    RECT selection_rect(int row);
+    void draw_grid(HDC dc, const RECT& client);
 
     // A state change with LVN_ITEMCHANGING (which may refuse it) and
     // LVN_ITEMCHANGED; false when refused or the list went away.
@@ -83,6 +90,8 @@ private:
     void notify_list(UINT code, int item, int subitem = 0, UINT new_state = 0, UINT old_state = 0,
                      UINT changed = 0, POINT at = {-1, -1});
     std::string text_of(int row, int subitem);
+    // A cell's text into the caller's buffer of `item`; the bytes copied.
+    LRESULT copy_text(int row, const LVITEM& item);
 
     int header_height() const;
     int row_height() const;
@@ -98,6 +107,9 @@ private:
     void ensure_visible(int index);
     void invalidate_row(int index);
     void redraw() { InvalidateRect(m_window, nullptr, TRUE); }
+
+    // Columns, and the subitems they show, are bounded.
+    static constexpr int max_columns = 1024;
 
     HWND m_window;
     HWND m_header = nullptr;

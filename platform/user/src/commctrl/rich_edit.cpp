@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "helm/user/clipboard.h"
+#include "view_draw.h"
 #include "view_text.h"
 
 namespace helm::user::commctrl {
@@ -19,15 +20,28 @@ controls::ControlMap<RichEdit>& rich_edits()
 // The largest limit a program may set, so text from outside never grows
 // without bound.
 constexpr long max_limit = 16 * 1024 * 1024;
+// The room left of the text, and the distance between tab stops.
+constexpr int left_margin = 1;
+constexpr int tab_stop = 48;
+// Fonts kept for the formats drawn; past this many the cache starts again.
+constexpr size_t max_fonts = 64;
+constexpr DWORD font_effects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT;
 
 }  // namespace
 
-RichEdit::RichEdit(HWND window, const CREATESTRUCT& cs) : m_window(window)
+RichEdit::RichEdit(HWND window, const CREATESTRUCT& cs)
+    : m_window(window), m_bars(static_cast<DWORD>(cs.style) & (WS_VSCROLL | WS_HSCROLL))
 {
     if (cs.lpszName && !IS_INTRESOURCE(cs.lpszName)) {
         m_text.assign(cs.lpszName, strnlen(cs.lpszName, static_cast<size_t>(max_limit)));
         m_formats.assign(m_text.size(), m_default);
     }
+}
+
+RichEdit::~RichEdit()
+{
+    for (const FontEntry& f : m_fonts)
+        DeleteObject(f.font);
 }
 
 LRESULT CALLBACK RichEdit::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -203,12 +217,15 @@ LRESULT RichEdit::handle(UINT message, WPARAM wParam, LPARAM lParam)
         SetFocus(m_window);
         return 0;
     case WM_VSCROLL:
-        return on_scroll(LOWORD(wParam));
+        return on_scroll(wParam);
+    case WM_HSCROLL:
+        return on_horizontal_scroll(wParam);
     case WM_MOUSEWHEEL:
         scroll_to_line(m_first_line - static_cast<short>(HIWORD(wParam)) / 120 * 3);
         return 0;
     case WM_SIZE:
         scroll_to_line(m_first_line);
+        scroll_x_to(m_scroll_x);
         update_scroll_bar();
         return 0;
     case WM_PAINT:
@@ -272,6 +289,7 @@ void RichEdit::replace_selection(std::string text)
     m_has_pending = false;
     // Every change of the text counts, the program's included.
     m_modified = true;
+    measure_lines(start, start + static_cast<long>(text.size()), removed > 0);
     if (style() & ES_AUTOVSCROLL)
         scroll_caret_into_view();
     update_scroll_bar();
@@ -315,6 +333,11 @@ LRESULT RichEdit::on_set_char_format(WPARAM scope, const CHARFORMAT* in)
         apply(m_default);
         if (m_text.empty())
             m_has_pending = false;
+    }
+    // Formats of the text itself change the widths of its lines.
+    if (scope & (SCF_ALL | SCF_SELECTION)) {
+        measure_lines(0, 0, true);
+        update_scroll_bar();
     }
     InvalidateRect(m_window, nullptr, TRUE);
     return TRUE;
@@ -368,7 +391,9 @@ LRESULT RichEdit::on_set_text(const char* text)
     m_anchor = m_caret = 0;
     m_has_pending = false;
     m_first_line = 0;
+    m_scroll_x = 0;
     m_modified = false;
+    measure_lines(0, 0, true);
     update_scroll_bar();
     InvalidateRect(m_window, nullptr, TRUE);
     HWND self = m_window;
@@ -441,15 +466,14 @@ void RichEdit::scroll_caret_into_view()
 
 void RichEdit::update_scroll_bar()
 {
-    if (!(style() & WS_VSCROLL))
-        return;
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMax = static_cast<int>(line_starts().size()) - 1;
-    info.nPage = static_cast<UINT>(lines_per_page());
-    info.nPos = static_cast<int>(m_first_line);
-    SetScrollInfo(m_window, SB_VERT, &info, TRUE);
+    if (m_bars & WS_VSCROLL)
+        fit_scroll_bar(m_window, SB_VERT, static_cast<int>(line_starts().size()), lines_per_page(),
+                       static_cast<int>(m_first_line));
+    if ((m_bars & WS_HSCROLL) && IsWindow(m_window)) {
+        RECT client;
+        GetClientRect(m_window, &client);
+        fit_scroll_bar(m_window, SB_HORZ, m_widest + 2 * left_margin, client.right, m_scroll_x);
+    }
 }
 
 LRESULT RichEdit::on_scroll(WPARAM code)
@@ -565,10 +589,157 @@ LRESULT RichEdit::on_char(WPARAM ch)
     return 0;
 }
 
+HFONT RichEdit::font_of(const Format& format)
+{
+    const DWORD effects = format.effects & font_effects;
+    for (const FontEntry& f : m_fonts)
+        if (f.effects == effects && f.height == format.height)
+            return f.font;
+    if (m_fonts.size() >= max_fonts) {
+        for (const FontEntry& f : m_fonts)
+            DeleteObject(f.font);
+        m_fonts.clear();
+    }
+    // Heights are in twips: 1440 to the inch, 96 pixels to the inch.
+    const int pixels = -static_cast<int>((format.height * 96 + 720) / 1440);
+    HFONT font = CreateFont(pixels, 0, 0, 0, (effects & CFE_BOLD) ? FW_BOLD : FW_NORMAL, (effects & CFE_ITALIC) != 0,
+                            (effects & CFE_UNDERLINE) != 0, (effects & CFE_STRIKEOUT) != 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                            "MS Sans Serif");
+    m_fonts.push_back({effects, format.height, font});
+    return font;
+}
+
+template <class F>
+void RichEdit::for_each_run(long start, long end, bool show_selection, F f) const
+{
+    auto selected = [&](long i) { return show_selection && i >= sel_start() && i < sel_end(); };
+    for (long i = start; i < end;) {
+        long j = i + 1;
+        if (m_text[static_cast<size_t>(i)] != '\t')
+            while (j < end && m_text[static_cast<size_t>(j)] != '\t' && m_formats[static_cast<size_t>(j)] == m_formats[static_cast<size_t>(i)] &&
+                   selected(j) == selected(i))
+                ++j;
+        f(i, j, m_formats[static_cast<size_t>(i)], selected(i));
+        i = j;
+    }
+}
+
+int RichEdit::draw_line(HDC dc, long start, long end, int x, int y, int height, bool show_selection)
+{
+    HDC measure = dc ? dc : CreateCompatibleDC(nullptr);
+    if (!measure)
+        return x;
+    HGDIOBJ old_font = GetCurrentObject(measure, OBJ_FONT);
+    const int origin = x;
+    for_each_run(start, end, show_selection, [&](long first, long last, const Format& format, bool selected) {
+        int width = 0;
+        if (m_text[static_cast<size_t>(first)] == '\t') {
+            width = tab_stop - (x - origin) % tab_stop;
+        } else {
+            SelectObject(measure, font_of(format));
+            SIZE size{};
+            GetTextExtentPoint32(measure, m_text.data() + first, static_cast<int>(last - first), &size);
+            width = size.cx;
+        }
+        if (dc && selected) {
+            RECT r{x, y, x + width, y + height};
+            FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+        }
+        if (dc && m_text[static_cast<size_t>(first)] != '\t') {
+            const COLORREF colour = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                                    : (format.effects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT)
+                                                                        : format.colour;
+            SetTextColor(dc, colour);
+            TextOut(dc, x, y, m_text.data() + first, static_cast<int>(last - first));
+        }
+        x += width;
+    });
+    SelectObject(measure, old_font);
+    if (!dc)
+        DeleteDC(measure);
+    return x;
+}
+
+long RichEdit::line_end(long line, const std::vector<long>& starts) const
+{
+    long end = line + 1 < static_cast<long>(starts.size()) ? starts[static_cast<size_t>(line) + 1] : length();
+    while (end > starts[static_cast<size_t>(line)] &&
+           (m_text[static_cast<size_t>(end) - 1] == '\n' || m_text[static_cast<size_t>(end) - 1] == '\r'))
+        --end;
+    return end;
+}
+
+void RichEdit::measure_lines(long from, long to, bool again)
+{
+    if (!(m_bars & WS_HSCROLL))
+        return;
+    const std::vector<long> starts = line_starts();
+    long first = 0, last = static_cast<long>(starts.size()) - 1;
+    if (again) {
+        m_widest = 0;
+    } else {
+        first = line_of(from);
+        last = line_of(to);
+    }
+    for (long line = first; line <= last; ++line)
+        m_widest = std::max(m_widest, draw_line(nullptr, starts[static_cast<size_t>(line)], line_end(line, starts), 0, 0, 0, false));
+}
+
+void RichEdit::scroll_x_to(int x)
+{
+    RECT client;
+    GetClientRect(m_window, &client);
+    const int before = m_scroll_x;
+    m_scroll_x = std::clamp(x, 0, std::max(m_widest + 2 * left_margin - static_cast<int>(client.right), 0));
+    if (m_scroll_x != before) {
+        update_scroll_bar();
+        InvalidateRect(m_window, nullptr, TRUE);
+    }
+}
+
+LRESULT RichEdit::on_horizontal_scroll(WPARAM code)
+{
+    RECT client;
+    GetClientRect(m_window, &client);
+    const int line = 8;
+    const int page = std::max(static_cast<int>(client.right) - line, line);
+    switch (LOWORD(code)) {
+    case SB_LINELEFT: scroll_x_to(m_scroll_x - line); break;
+    case SB_LINERIGHT: scroll_x_to(m_scroll_x + line); break;
+    case SB_PAGELEFT: scroll_x_to(m_scroll_x - page); break;
+    case SB_PAGERIGHT: scroll_x_to(m_scroll_x + page); break;
+    case SB_LEFT: scroll_x_to(0); break;
+    case SB_RIGHT: scroll_x_to(m_widest); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: scroll_x_to(static_cast<int>(HIWORD(code))); break;
+    default: break;
+    }
+    return 0;
+}
+
+// Each shown line as runs of its characters' formats on the background
+// colour, the selection in the highlight colours while the box has the
+// focus (or ES_NOHIDESEL). Read-only changes nothing of the look.
 LRESULT RichEdit::on_paint()
 {
     PAINTSTRUCT ps;
-    BeginPaint(m_window, &ps);
+    HDC dc = BeginPaint(m_window, &ps);
+    if (dc) {
+        RECT client;
+        GetClientRect(m_window, &client);
+        fill(dc, client, m_background, COLOR_WINDOW);
+        SetBkMode(dc, TRANSPARENT);
+        const bool show_selection = GetFocus() == m_window || (style() & ES_NOHIDESEL);
+        const std::vector<long> starts = line_starts();
+        const int height = std::max(line_height(m_window), 1);
+        for (long line = m_first_line; line < static_cast<long>(starts.size()); ++line) {
+            const int y = static_cast<int>(line - m_first_line) * height;
+            if (y >= client.bottom)
+                break;
+            draw_line(dc, starts[static_cast<size_t>(line)], line_end(line, starts), left_margin - m_scroll_x, y, height,
+                      show_selection);
+        }
+    }
     EndPaint(m_window, &ps);
     return 0;
 }

@@ -19,6 +19,9 @@ namespace helm::user::commctrl {
 class RichEdit {
 public:
     RichEdit(HWND window, const CREATESTRUCT& cs);
+    ~RichEdit();
+    RichEdit(const RichEdit&) = delete;
+    RichEdit& operator=(const RichEdit&) = delete;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -48,7 +51,22 @@ private:
     LRESULT on_key_down(WPARAM key);
     LRESULT on_char(WPARAM ch);
     LRESULT on_scroll(WPARAM code);
+    LRESULT on_horizontal_scroll(WPARAM code);
     LRESULT on_paint();
+
+    // The runs of characters [start, end) that draw alike (one format, all
+    // selected or not, no tab inside): f(first, last, format, selected).
+    template <class F>
+    void for_each_run(long start, long end, bool show_selection, F f) const;
+    HFONT font_of(const Format& format);
+    // Draws a line's runs from x (or only measures them without `dc`);
+    // the x where the line ends.
+    int draw_line(HDC dc, long start, long end, int x, int y, int height, bool show_selection);
+    // The width of the widest line, measured again after a change that may
+    // have made it narrower, else only over the lines a change touched.
+    void measure_lines(long from, long to, bool again);
+    long line_end(long line, const std::vector<long>& starts) const;
+    void scroll_x_to(int x);
 
     // Line starts, in characters; a line break belongs to the line it ends.
     std::vector<long> line_starts() const;
@@ -60,6 +78,9 @@ private:
     void tell(int code);
 
     HWND m_window;
+    // The bars the creation style asked for: each shows while there is
+    // something to scroll that way.
+    DWORD m_bars = 0;
     std::string m_text;
     std::vector<Format> m_formats;  // one per character of m_text
     Format m_default;
@@ -72,6 +93,15 @@ private:
     DWORD m_event_mask = ENM_NONE;
     COLORREF m_background = CLR_DEFAULT;
     bool m_modified = false;
+    int m_widest = 0;    // pixels
+    int m_scroll_x = 0;  // pixels
+    // The fonts of the formats drawn so far, by effects and height.
+    struct FontEntry {
+        DWORD effects;
+        LONG height;
+        HFONT font;
+    };
+    std::vector<FontEntry> m_fonts;
 };
 
 }  // namespace helm::user::commctrl

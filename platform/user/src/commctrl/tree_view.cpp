@@ -237,7 +237,8 @@ LRESULT TreeView::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         return on_paint();
     case WM_ERASEBKGND:
-        return 1;
+        return erase_view(m_window, reinterpret_cast<HDC>(wParam),
+                          m_back == CLR_NONE ? GetSysColor(COLOR_WINDOW) : m_back);
     case WM_DESTROY:
         // The parent hears of every item still there, to free their data.
         on_delete(TVI_ROOT);
@@ -739,7 +740,9 @@ RECT TreeView::label_rect(Id id, int row)
     if (m_images && ImageList_GetIconSize(m_images, &cx, &cy))
         left += cx + 3;
     // The label holds the text with two pixels on each side.
-    const int width = label_width(m_window, text_of(id)) + 4;
+    Item* item = find(id);
+    const HFONT font = item && (item->state & TVIS_BOLD) ? m_bold.of(m_window) : nullptr;
+    const int width = label_width(m_window, text_of(id), font) + 4;
     return RECT{left, top, left + width, top + m_item_height};
 }
 
@@ -1021,16 +1024,8 @@ void TreeView::clamp_top()
 
 void TreeView::update_scroll_bar()
 {
-    if (style() & TVS_NOSCROLL)
-        return;
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMin = 0;
-    info.nMax = std::max(static_cast<int>(rows().size()) - 1, 0);
-    info.nPage = static_cast<UINT>(std::max(rows_per_page(), 1));
-    info.nPos = m_top;
-    SetScrollInfo(m_window, SB_VERT, &info, TRUE);
+    if (!(style() & TVS_NOSCROLL))
+        fit_scroll_bar(m_window, SB_VERT, static_cast<int>(rows().size()), rows_per_page(), m_top);
 }
 
 LRESULT TreeView::on_scroll(WPARAM wParam)
@@ -1085,6 +1080,8 @@ void TreeView::invalidate_item(Id id)
 LRESULT TreeView::on_paint()
 {
     HWND self = m_window;
+    const COLORREF window_text = m_text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : m_text;
+    const COLORREF window_back = m_back == CLR_NONE ? GetSysColor(COLOR_WINDOW) : m_back;
     NMTVCUSTOMDRAW cd{};
     CustomDrawPaint paint(self, cd.nmcd);
     if (!paint.alive())
@@ -1092,8 +1089,6 @@ LRESULT TreeView::on_paint()
     HDC dc = paint.dc();
     const RECT& client = paint.client();
     const LRESULT wants = paint.wants();
-    const COLORREF window_text = m_text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : m_text;
-    const COLORREF window_back = m_back == CLR_NONE ? GetSysColor(COLOR_WINDOW) : m_back;
     const bool focused = GetFocus() == self;
 
     const std::vector<Id> all = rows();
@@ -1104,44 +1099,130 @@ LRESULT TreeView::on_paint()
         if (!item)
             continue;
         // The default colours of the item, which the parent may change.
-        const bool selected = id == m_selection && (focused || (style() & TVS_SHOWSELALWAYS));
+        const bool lit = (id == m_selection && (focused || (style() & TVS_SHOWSELALWAYS))) || id == m_drop;
         COLORREF text = window_text;
         COLORREF back = window_back;
-        selection_colours(selected, focused, text, back);
+        selection_colours(lit, focused || id == m_drop, text, back);
+        NMTVCUSTOMDRAW item_cd{};
+        item_cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        item_cd.nmcd.hdc = dc;
+        item_cd.nmcd.rc = RECT{0, (row - m_top) * m_item_height, client.right, (row - m_top + 1) * m_item_height};
+        item_cd.nmcd.dwItemSpec = id;
+        item_cd.nmcd.uItemState =
+            (id == m_selection ? CDIS_SELECTED : 0) | (id == m_selection && focused ? CDIS_FOCUS : 0);
+        item_cd.nmcd.lItemlParam = item->data;
+        item_cd.clrText = text;
+        item_cd.clrTextBk = back;
+        item_cd.iLevel = level_of(id);
+        LRESULT answer = CDRF_DODEFAULT;
         if (wants & CDRF_NOTIFYITEMDRAW) {
-            NMTVCUSTOMDRAW item_cd{};
-            item_cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-            item_cd.nmcd.hdc = dc;
-            item_cd.nmcd.rc = RECT{0, (row - m_top) * m_item_height, client.right, (row - m_top + 1) * m_item_height};
-            item_cd.nmcd.dwItemSpec = id;
-            item_cd.nmcd.uItemState = (id == m_selection ? CDIS_SELECTED : 0) |
-                                      (id == m_selection && focused ? CDIS_FOCUS : 0);
-            item_cd.nmcd.lItemlParam = item->data;
-            item_cd.clrText = text;
-            item_cd.clrTextBk = back;
-            item_cd.iLevel = level_of(id);
-            const LRESULT answer = notify(self, NM_CUSTOMDRAW, item_cd.nmcd.hdr);
+            answer = notify(self, NM_CUSTOMDRAW, item_cd.nmcd.hdr);
             if (!IsWindow(self))
                 return 0;
             if (!(item = find(id)))
                 continue;
-            if (!(answer & CDRF_SKIPDEFAULT)) {
-                item->text_colour = item_cd.clrText;
-                item->back_colour = item_cd.clrTextBk;
-            }
-            if (answer & CDRF_NOTIFYPOSTPAINT) {
-                item_cd.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT;
-                notify(self, NM_CUSTOMDRAW, item_cd.nmcd.hdr);
-                if (!IsWindow(self))
-                    return 0;
-            }
-        } else {
-            item->text_colour = text;
-            item->back_colour = back;
+        }
+        if (!(answer & CDRF_SKIPDEFAULT))
+            draw_item(dc, id, row, *item, item_cd.clrText, item_cd.clrTextBk, window_back, focused && id == m_selection);
+        if (answer & CDRF_NOTIFYPOSTPAINT) {
+            item_cd.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT;
+            notify(self, NM_CUSTOMDRAW, item_cd.nmcd.hdr);
+            if (!IsWindow(self))
+                return 0;
         }
     }
     paint.finish();
     return 0;
+}
+
+// Dotted lines on every other pixel of the client area, so the lines of
+// neighbouring rows join.
+void TreeView::dotted(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour)
+{
+    for (int x = x0; x <= x1; ++x)
+        for (int y = y0; y <= y1; ++y)
+            if (((x + y) & 1) == 0)
+                SetPixelV(dc, x, y, colour);
+}
+
+// A row in the classic look: the lines joining it to its parent and
+// siblings, the button, its images, then its label in the colours the
+// parent chose, bold when it is, with the focus dots round it.
+void TreeView::draw_item(HDC dc, Id id, int row, const Item& item, COLORREF text_colour, COLORREF back_colour,
+                         COLORREF window_back, bool focus)
+{
+    const int top = (row - m_top) * m_item_height;
+    const int middle = top + m_item_height / 2;
+    const int left = item_left(id);
+    const DWORD s = style();
+    const COLORREF line_colour = m_lines == CLR_DEFAULT ? GetSysColor(COLOR_GRAYTEXT) : m_lines;
+    // The column of an item's joint: half an indent before its label.
+    auto joint = [&](Id of) { return item_left(of) - m_indent / 2; };
+    auto has_next = [&](Id of) {
+        Item* it = find(of);
+        if (!it)
+            return false;
+        const std::vector<Id>& siblings = siblings_of(it->parent);
+        return !siblings.empty() && siblings.back() != of;
+    };
+    const bool rooted = item.parent || (s & TVS_LINESATROOT);
+    if ((s & TVS_HASLINES) && rooted) {
+        const int x = joint(id);
+        const bool first_root = !item.parent && !m_roots.empty() && m_roots.front() == id;
+        dotted(dc, x, first_root ? middle : top, x, has_next(id) ? top + m_item_height - 1 : middle, line_colour);
+        dotted(dc, x, middle, left - 1, middle, line_colour);
+        // The lines of the ancestors that have siblings still to come.
+        for (Id up = item.parent; up; up = find(up) ? find(up)->parent : 0) {
+            Item* parent = find(up);
+            if (parent && (parent->parent || (s & TVS_LINESATROOT)) && has_next(up))
+                dotted(dc, joint(up), top, joint(up), top + m_item_height - 1, line_colour);
+        }
+    }
+    if ((s & TVS_HASBUTTONS) && rooted && has_children(item)) {
+        // A 9 x 9 box with a minus, and a plus while closed.
+        const int x = joint(id);
+        RECT box{x - 4, middle - 4, x + 5, middle + 5};
+        fill(dc, box, window_back, COLOR_WINDOW);
+        HBRUSH frame = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+        FrameRect(dc, &box, frame);
+        DeleteObject(frame);
+        RECT across{x - 2, middle, x + 3, middle + 1};
+        FillRect(dc, &across, GetSysColorBrush(COLOR_WINDOWTEXT));
+        if (!expanded(item)) {
+            RECT down{x, middle - 2, x + 1, middle + 3};
+            FillRect(dc, &down, GetSysColorBrush(COLOR_WINDOWTEXT));
+        }
+    }
+    int x = left;
+    int cx = 0, cy = 0;
+    const int state_image = static_cast<int>((item.state & TVIS_STATEIMAGEMASK) >> 12);
+    if (m_state_images && ImageList_GetIconSize(m_state_images, &cx, &cy)) {
+        if (state_image > 0)
+            ImageList_Draw(m_state_images, state_image, dc, x, top + (m_item_height - cy) / 2, ILD_TRANSPARENT);
+        x += cx;
+    }
+    if (m_images && ImageList_GetIconSize(m_images, &cx, &cy)) {
+        const int image = id == m_selection ? item.selected_image : item.image;
+        ImageList_Draw(m_images, image, dc, x, top + (m_item_height - cy) / 2, ILD_TRANSPARENT);
+    }
+    HFONT font = (item.state & TVIS_BOLD) ? m_bold.of(m_window) : view_font(m_window);
+    RECT label = label_rect(id, row);
+    if ((s & TVS_FULLROWSELECT) && !(s & TVS_HASLINES)) {
+        RECT client;
+        GetClientRect(m_window, &client);
+        label.right = client.right;
+    }
+    if (back_colour != window_back)
+        fill(dc, label, back_colour, COLOR_WINDOW);
+    HGDIOBJ old = SelectObject(dc, font);
+    SetTextColor(dc, text_colour);
+    RECT text = label;
+    text.left += 2;
+    const std::string words = text_of(id);
+    DrawText(dc, words.c_str(), static_cast<int>(words.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    if (focus)
+        DrawFocusRect(dc, &label);
 }
 
 }  // namespace helm::user::commctrl

@@ -4,8 +4,8 @@
 // the buttons, a double click and the keys, and moves the selection with
 // the mouse and the keys; the program's changes through messages, as on
 // Windows, are told only where Windows tells them (a selection change,
-// TVM_ENSUREVISIBLE opening parents, deleted items). Before painting, the
-// parent may choose each item's colours with NM_CUSTOMDRAW.
+// TVM_ENSUREVISIBLE opening parents, deleted items). Painted in the classic
+// look, each item in the colours the parent may choose with NM_CUSTOMDRAW.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common.h"
+#include "view_text.h"
 
 namespace helm::user::commctrl {
 
@@ -36,9 +37,6 @@ private:
         int selected_image = 0;
         int kids = -2;  // -2: as the real children say; else cChildren
         LPARAM data = 0;
-        // The colours the parent chose at the last custom draw.
-        COLORREF text_colour = CLR_DEFAULT;
-        COLORREF back_colour = CLR_DEFAULT;
     };
 
     DWORD style() const { return controls::style_of(m_window); }
@@ -71,6 +69,9 @@ private:
     LRESULT on_scroll(WPARAM code);
     LRESULT on_wheel(WPARAM wParam);
     LRESULT on_paint();
+    void draw_item(HDC dc, Id id, int row, const Item& item, COLORREF text_colour, COLORREF back_colour,
+                   COLORREF window_back, bool focus);
+    static void dotted(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour);
 
     // Expansion with the notifications of an operator's (or
     // TVM_ENSUREVISIBLE's) change; false when refused or nothing to do.
@@ -115,6 +116,7 @@ private:
     COLORREF m_back = CLR_NONE;
     COLORREF m_text = CLR_NONE;
     COLORREF m_lines = CLR_DEFAULT;
+    BoldFont m_bold;
 };
 
 }  // namespace helm::user::commctrl

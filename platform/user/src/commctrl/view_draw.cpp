@@ -1,8 +1,10 @@
 #include "view_draw.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common.h"
+#include "view_text.h"
 
 namespace helm::user::commctrl {
 
@@ -18,6 +20,10 @@ CustomDrawPaint::CustomDrawPaint(HWND window, NMCUSTOMDRAW& block)
 {
     m_dc = BeginPaint(m_window, &m_paint);
     GetClientRect(m_window, &m_client);
+    if (m_dc) {
+        SelectObject(m_dc, view_font(m_window));
+        SetBkMode(m_dc, TRANSPARENT);
+    }
     m_block.dwDrawStage = CDDS_PREPAINT;
     m_block.hdc = m_dc;
     m_block.rc = m_client;
@@ -42,6 +48,27 @@ void selection_colours(bool selected, bool focused, COLORREF& text, COLORREF& ba
     } else if (selected) {
         back = GetSysColor(COLOR_BTNFACE);
     }
+}
+
+LRESULT erase_view(HWND window, HDC dc, COLORREF background)
+{
+    if (dc && background != CLR_NONE) {
+        RECT client;
+        GetClientRect(window, &client);
+        fill(dc, client, background, COLOR_WINDOW);
+    }
+    return 1;
+}
+
+void fit_scroll_bar(HWND window, int bar, int count, int page, int pos)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = std::max(count - 1, 0);
+    info.nPage = static_cast<UINT>(std::max(page, 1));
+    info.nPos = pos;
+    SetScrollInfo(window, bar, &info, TRUE);  // shows the bar while count > page
 }
 
 void invalidate_band(HWND window, int top, int bottom)

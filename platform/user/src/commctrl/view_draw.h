@@ -1,6 +1,7 @@
-// What the list and tree views share in drawing their rows: the paint
-// with its custom-draw notices to the parent, the colours of a row before
-// the parent changes them, and the text a parent gives for a callback item.
+// What the list and tree views (and, for its bars, the rich edit) share in
+// drawing: the paint with its custom-draw notices to the parent, the
+// background erased, the selection's colours, bars shown while there is
+// something to scroll, and the text a parent gives for a callback item.
 #pragma once
 
 #include <cstddef>
@@ -11,11 +12,13 @@
 
 namespace helm::user::commctrl {
 
-// One paint of a view that lets its parent take part: BeginPaint, then
-// the pre-paint notice in `block` (the head of the view's own, larger
-// custom-draw block, so the parent may read it as that). The parent may
-// destroy the view while it is told; check alive() before going on, and
-// leave without finish() when it is gone.
+// One paint of a view that lets its parent take part: BeginPaint (the
+// background erased by then, in WM_ERASEBKGND, where a subclass may do it
+// its own way) with the view's font selected, then the pre-paint notice
+// in `block` (the head of the view's own, larger custom-draw block,
+// so the parent may read it as that). The parent may destroy the view
+// while it is told; check alive() before going on, and leave without
+// finish() when it is gone.
 class CustomDrawPaint {
 public:
     CustomDrawPaint(HWND window, NMCUSTOMDRAW& block);
@@ -43,6 +46,15 @@ private:
 // Turns a row's own colours into those it is drawn in: the highlight when
 // it is selected in a focused view, the button face when selected without.
 void selection_colours(bool selected, bool focused, COLORREF& text, COLORREF& back);
+
+// Sets one of a view's own scroll bars to `count` units of which `page`
+// show from `pos`, and shows the bar only while there is something to
+// scroll, as the views do. Showing or hiding it sends the view WM_SIZE.
+void fit_scroll_bar(HWND window, int bar, int count, int page, int pos);
+
+// A view's WM_ERASEBKGND: its client area in its background colour
+// (CLR_NONE: left alone).
+LRESULT erase_view(HWND window, HDC dc, COLORREF background);
 
 // Repaints the band of the client area from `top` to `bottom`, across
 // the whole width.

@@ -216,6 +216,8 @@ LRESULT ComboBox::on_create(const CREATESTRUCT& cs)
             return -1;
         SetWindowLongPtr(m_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboBox::edit_procedure));
     }
+    // The scroll bar styles are the list's: the box itself shows no bar.
+    ShowScrollBar(m_window, SB_BOTH, FALSE);
     SetWindowPos(m_window, nullptr, 0, 0, cs.cx, m_field_height + frame_height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;

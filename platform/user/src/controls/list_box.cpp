@@ -21,7 +21,7 @@ constexpr size_t max_items = 1 << 20;
 
 }  // namespace
 
-ListBox::ListBox(HWND window, const CREATESTRUCT&) : m_window(window) {}
+ListBox::ListBox(HWND window, const CREATESTRUCT& cs) : m_window(window), m_own_bar((cs.style & WS_VSCROLL) != 0) {}
 
 LRESULT CALLBACK ListBox::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -33,6 +33,32 @@ LRESULT CALLBACK ListBox::procedure(HWND window, UINT message, WPARAM wParam, LP
 std::shared_ptr<ListBox> ListBox::of(HWND window) { return list_boxes().get(window); }
 
 LRESULT ListBox::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = dispatch(message, wParam, lParam);
+    if (m_own_bar && message != WM_NCDESTROY && IsWindow(m_window))
+        fit_scroll_bar();
+    return result;
+}
+
+// As Windows does, the bar follows the items at once, not at the next
+// paint: it is gone (with LBS_DISABLENOSCROLL, disabled) while they all
+// fit, so the items' places are known as soon as they are added.
+void ListBox::fit_scroll_bar()
+{
+    const BarState now{count(), visible_count(), m_top};
+    if (now == m_bar)
+        return;
+    m_bar = now;
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((style() & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
+    bar.nMax = std::max(0, now.count - 1);
+    bar.nPage = static_cast<UINT>(std::max(now.page, 0));
+    bar.nPos = now.top;
+    SetScrollInfo(m_window, SB_VERT, &bar, TRUE);
+}
+
+LRESULT ListBox::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_GETDLGCODE:
@@ -529,16 +555,6 @@ LRESULT ListBox::on_focus(int code)
 // while the list has the focus.
 LRESULT ListBox::on_paint()
 {
-    // The own vertical bar follows the items: no thumb while they all fit.
-    if (style() & WS_VSCROLL) {
-        SCROLLINFO bar{};
-        bar.cbSize = sizeof bar;
-        bar.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-        bar.nMax = std::max(0, count() - 1);
-        bar.nPage = static_cast<UINT>(visible_count());
-        bar.nPos = m_top;
-        SetScrollInfo(m_window, SB_VERT, &bar, FALSE);
-    }
     PaintScope paint(m_window, WM_CTLCOLORLISTBOX);
     m_brush = paint.brush();
     HDC dc = paint.dc();

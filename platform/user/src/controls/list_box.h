@@ -15,6 +15,7 @@ namespace helm::user::controls {
 class ListBox {
 public:
     ListBox(HWND window, const CREATESTRUCT& cs);
+    // Every message, then the vertical bar brought in line with the items.
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -39,6 +40,8 @@ private:
     int count() const { return static_cast<int>(m_items.size()); }
     bool valid(WPARAM index) const { return static_cast<int>(index) >= 0 && static_cast<int>(index) < count(); }
 
+    LRESULT dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void fit_scroll_bar();
     LRESULT on_add_string(LPARAM lParam);
     LRESULT on_insert_string(WPARAM index, LPARAM lParam);
     LRESULT on_delete_string(WPARAM index);
@@ -86,6 +89,13 @@ private:
     bool m_tracking = false;
     std::function<void(int)> m_picked;
     HBRUSH m_brush = nullptr;
+    // A list made with WS_VSCROLL owns a vertical bar, which shows while
+    // the items do not all fit; what the bar was last told.
+    bool m_own_bar = false;
+    struct BarState {
+        int count = -1, page = -1, top = -1;
+        bool operator==(const BarState&) const = default;
+    } m_bar;
 };
 
 }  // namespace helm::user::controls

@@ -516,13 +516,45 @@ R with_window_bar(HWND window, int bar, R fallback, F f)
 
 }  // namespace
 
+namespace {
+
+// A window's own bar is there while its range is more than a page, as
+// Windows makes it when a range or a page is set; with
+// SIF_DISABLENOSCROLL it stays, disabled while everything fits. Runs
+// outside the bar's lock: the frame change sends messages.
+void fit_window_bar(HWND window, int bar, bool needed, bool keep)
+{
+    if (keep) {
+        ShowScrollBar(window, bar, TRUE);
+        EnableScrollBar(window, static_cast<UINT>(bar), needed ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+    } else {
+        ShowScrollBar(window, bar, needed);
+    }
+}
+
+bool bar_needed(const ScrollState& s)
+{
+    return static_cast<long long>(s.max()) - s.min() >= std::max<long long>(s.page(), 1);
+}
+
+}  // namespace
+
 int SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw)
 {
     if (!info || !valid_size(info->cbSize))
         return 0;
     if (bar == SB_CTL)
         return static_cast<int>(SendMessage(window, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(info)));
-    return with_window_bar(window, bar, 0, [&](ScrollState& s) { return s.set(*info); });
+    bool found = false, needed = false;
+    const int pos = with_window_bar(window, bar, 0, [&](ScrollState& s) {
+        found = true;
+        const int now = s.set(*info);
+        needed = bar_needed(s);
+        return now;
+    });
+    if (found && (info->fMask & (SIF_RANGE | SIF_PAGE)))
+        fit_window_bar(window, bar, needed, info->fMask & SIF_DISABLENOSCROLL);
+    return pos;
 }
 
 BOOL GetScrollInfo(HWND window, int bar, LPSCROLLINFO info)
@@ -566,11 +598,16 @@ BOOL SetScrollRange(HWND window, int bar, int minPos, int maxPos, BOOL redraw)
         SendMessage(window, redraw ? SBM_SETRANGEREDRAW : SBM_SETRANGE, static_cast<WPARAM>(minPos), maxPos);
         return TRUE;
     }
-    return with_window_bar(window, bar, FALSE, [&](ScrollState& s) {
+    bool needed = false;
+    const BOOL done = with_window_bar(window, bar, FALSE, [&](ScrollState& s) {
         SCROLLINFO info{sizeof info, SIF_RANGE, minPos, maxPos, 0, 0, 0};
         s.set(info);
+        needed = bar_needed(s);
         return TRUE;
     });
+    if (done)
+        fit_window_bar(window, bar, needed, false);
+    return done;
 }
 
 BOOL GetScrollRange(HWND window, int bar, LPINT minPos, LPINT maxPos)

@@ -20,29 +20,15 @@ void register_system_classes()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        struct Row {
-            const char* name;
-            WNDPROC proc;
-            UINT style;
-            LPCSTR cursor;
-        };
-        const Row rows[] = {
-            {"Static", controls::StaticControl::procedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW},
-            {"Button", controls::ButtonBase::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
+        register_control_classes({
+            {"Static", controls::StaticControl::procedure, CS_DBLCLKS | CS_PARENTDC},
+            {"Button", controls::ButtonBase::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW},
             {"Edit", controls::Edit::procedure, CS_DBLCLKS | CS_PARENTDC, IDC_IBEAM},
-            {"ListBox", controls::ListBox::procedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW},
-            {controls::combo_list_class, controls::ListBox::procedure, CS_DBLCLKS, IDC_ARROW},
-            {"ComboBox", controls::ComboBox::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
-            {"ScrollBar", controls::ScrollBar::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, IDC_ARROW},
-        };
-        for (const Row& row : rows) {
-            WNDCLASS wc{};
-            wc.style = row.style | CS_GLOBALCLASS;
-            wc.lpfnWndProc = row.proc;
-            wc.hCursor = LoadCursor(nullptr, row.cursor);
-            wc.lpszClassName = row.name;
-            RegisterClass(&wc);
-        }
+            {"ListBox", controls::ListBox::procedure, CS_DBLCLKS | CS_PARENTDC},
+            {controls::combo_list_class, controls::ListBox::procedure, CS_DBLCLKS},
+            {"ComboBox", controls::ComboBox::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW},
+            {"ScrollBar", controls::ScrollBar::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW},
+        });
         commctrl::register_common_classes();
     });
 }

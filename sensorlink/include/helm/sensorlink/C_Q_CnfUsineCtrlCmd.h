@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "helm/afx/CString.h"
 #include "helm/sensorlink/C_Q_MsgFifo.h"
 #include "helm/sensorlink/usine_records.h"
 
@@ -27,14 +28,14 @@ public:
     bool F_GetModeLoad() const { return m_load_mode != 0; }
 
     // Appends the wake-up sentence, unless an upload is under way.
-    void F_UsineWakeUp(std::string* out);
+    void F_UsineWakeUp(CString* out);
     // Queue the reading of every parameter, or the writing of the edited
     // ones; 0.
     int F_LoadSysToPc();
     int F_LoadPcToSys();
     // Appends the sentence(s) of queue entry `id` (type 1 set, else ask):
     // 0, or -1 and nothing for an id outside the set.
-    int P_MakeUsineFrame(uint16_t id, uint16_t type, std::string* out);
+    int P_MakeUsineFrame(uint16_t id, uint16_t type, CString* out);
     // -1 for every sentence (the caller traces them all); decodes the
     // answers and takes the answered ids out of the queue.
     int F_DecodeUsineCnf(const char* sentence);
@@ -44,7 +45,7 @@ public:
     // hexadecimal on the first line, then up to four hexadecimal words a
     // line) and queues the start address: 0, or -1 and nothing changed.
     // `version` is the version text the upload announces.
-    int F_StartLoadProg(const std::string& path, const std::string& version);
+    int F_StartLoadProg(CString path, CString version);
     // The upload's progress in percent; 0 while there is nothing to send.
     int F_GetInfoLoadProgState() const;
     uint32_t F_GetUploadState() const { return m_upload_state; }
@@ -58,23 +59,23 @@ public:
     // written. Loading fills the edited settings and gives 0; -1 when the
     // file cannot be read or its seal does not match, -2 when an entry is
     // missing or malformed. A failed load changes nothing.
-    int F_SaveFileCnfModele(const std::string& path) const;
-    int F_LoadFileCnfModele(const std::string& path);
-    int F_SaveFileCnfSystem(const std::string& path) const;
-    int F_LoadFileCnfSystem(const std::string& path);
+    int F_SaveFileCnfModele(CString path) const;
+    int F_LoadFileCnfModele(CString path);
+    int F_SaveFileCnfSystem(CString path) const;
+    int F_LoadFileCnfSystem(CString path);
 
     static UINT F_GetUsineStartLoadMsg();
     static UINT F_GetUsineCnfMsg();
     static UINT F_GetLoadProgStateMessage();
     static UINT F_GetSysStateMessage();
 
-    void P_SetNotifyWindow(HWND window) { m_notify = window; }
-
     static constexpr std::size_t kMaxProgramWords = 1u << 20;
 
 private:
+    int make_frame(uint16_t id, uint16_t type, std::string& frame);
     const char* prefix() const { return m_dsp_type == 5 ? "$CIPRG" : "$KVST_"; }
     void append(std::string* out, const char* sentence) const;
+    void append_wake_up(std::string* out) const;
     void append_program_frame(std::string* out);
     int F_DecodeLoadProg(std::string_view text);
     int F_DecodeUsineParamCI(std::string_view text);
@@ -97,5 +98,4 @@ private:
     uint16_t m_dsp_type = 5;
     uint8_t m_load_mode = 0;
     uint8_t m_first_info = 1;
-    HWND m_notify = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "helm/afx/CString.h"
 #include "helm/sensorlink/C_Q_MsgFifo.h"
 #include "helm/sensorlink/ins_records.h"
 #include "helm/sensorlink/sentence_fields.h"
@@ -39,8 +40,8 @@ public:
 
     // Worker side. Appends the sentence(s) of queue entry `id` to `frame`
     // (type 0 ask, else set; for 1621 the type is the value).
-    void P_MakeInsFrame(uint16_t id, uint16_t type, std::string* frame);
-    void F_InsWakeUp(std::string* frame);
+    void P_MakeInsFrame(uint16_t id, uint16_t type, CString* frame);
+    void F_InsWakeUp(CString* frame);
     // 0 for a "$PVRNK,TEXT__," or "$PVRNK,CONFIG," answer, -1 otherwise (the
     // data decoder gets it next). The caller has tested the checksum.
     int F_DecodeInsCnf(const char* sentence);
@@ -54,13 +55,11 @@ public:
     // PrepareLoad: 0 and the edited settings filled from the file, or -2
     // (nothing changed) for a file that is missing, unreadable, for another
     // system type or whose seal does not match.
-    int F_SaveInsCnfFile(const std::string& path);
-    int F_PrepareLoadInsCnfFile(const std::string& path);
-
-    // Where the registered messages go (the main window).
-    void P_SetNotifyWindow(HWND window) { m_notify = window; }
+    int F_SaveInsCnfFile(CString path);
+    int F_PrepareLoadInsCnfFile(CString path);
 
 private:
+    void make_frame(uint16_t id, uint16_t type, std::string* frame);
     void F_StartInsLoadCnf();
     void P_TriListBitStatusIns();
     using Fields = helm::sensorlink::SentenceFields;
@@ -80,5 +79,4 @@ private:
     sINS_SETTINGS m_cnf_sys;
     sINS_SETTINGS m_cnf_ihm;
     char m_language = 'E';
-    HWND m_notify = nullptr;
 };

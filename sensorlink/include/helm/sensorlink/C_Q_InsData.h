@@ -23,9 +23,6 @@ public:
     int F_GetInsWakeUpState() const { return m_data.WakeUpState; }
     void P_InitAllInsData();
 
-    void P_SetNotifyWindow(HWND window) { m_notify = window; }
-
 private:
     sINSDATA m_data;
-    HWND m_notify = nullptr;
 };

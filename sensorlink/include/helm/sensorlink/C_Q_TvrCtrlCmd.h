@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "helm/afx/CString.h"
 #include "helm/sensorlink/C_Q_MsgFifo.h"
 #include "helm/sensorlink/sensor_records.h"
 
@@ -44,26 +45,24 @@ public:
     // missing, unreadable, not sealed or whose seal does not match.
     // ReBootLoad: 1 when the file's orientation, Ethernet boot or bias
     // differ from those read, else 0.
-    int F_SaveTvrCnfFile(const std::string& path);
-    int F_PrepareLoadTvrCnfFile(const std::string& path);
-    int F_ReBootLoadTvrCnfFile(const std::string& path);
+    int F_SaveTvrCnfFile(CString path);
+    int F_PrepareLoadTvrCnfFile(CString path);
+    int F_ReBootLoadTvrCnfFile(CString path);
 
     // Worker side. Appends the sentence(s) of entry `id` to `frame`, each
     // with its checksum; ids without a sentence for this sensor leave the
     // queue at once.
-    void P_MakeTvrFrame(uint16_t id, uint16_t type, std::string* frame);
-    void F_TvrWakeUp(std::string* frame);
+    void P_MakeTvrFrame(uint16_t id, uint16_t type, CString* frame);
+    void F_TvrWakeUp(CString* frame);
     // 0 for a "$KVTXT" or "$KVCNF" answer, -1 otherwise (the data decoder
     // gets it next). The caller has tested the checksum.
     int F_DecodeTvrCnf(const char* sentence);
     int F_DecodeTvrCnf(std::string_view sentence);
 
-    // Where the registered messages go (the main window).
-    void P_SetNotifyWindow(HWND window) { m_notify = window; }
-
     void P_InitAllTvrTextAndCnf();
 
 private:
+    void make_frame(uint16_t id, uint16_t type, std::string* frame);
     void F_StartTvrLoadCnf();
     int F_DecodeTvrTxtFrame(std::string_view sentence);
     int F_DecodeTvrCnfFrame(std::string_view sentence);
@@ -79,5 +78,4 @@ private:
     sTVR_TEXT m_text;
     sTVR_SETTINGS m_cnf_sys;
     sTVR_SETTINGS m_cnf_ihm;
-    HWND m_notify = nullptr;
 };

@@ -23,11 +23,8 @@ public:
     int F_GetTvrWakeUpState() const { return m_data.WakeUpState; }
     void P_InitAllTvrData();
 
-    void P_SetNotifyWindow(HWND window) { m_notify = window; }
-
 private:
     void post(int kind);
 
     sTVRDATA m_data;
-    HWND m_notify = nullptr;
 };

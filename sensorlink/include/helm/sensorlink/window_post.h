@@ -1,17 +1,14 @@
-// How Helmcore tells the main window: PostMessage through a seam, since the
-// window layer is not there yet. Until a poster is installed every post
-// fails (FALSE) and nothing is delivered.
+// How Helmcore tells the main program: a registered message posted to the
+// main window of the calling thread, AfxGetThread()->GetMainWnd(). On a
+// link thread that is the main window of the thread that started it.
 #pragma once
 
 #include "helm/kernel/types.h"
 
 namespace helm::sensorlink {
 
-using PostMessageFn = BOOL (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Installs the poster (the window layer's PostMessage); null restores the
-// default, which posts nothing.
-void set_post_message(PostMessageFn poster);
-BOOL post_message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// PostMessage to the calling thread's main window; FALSE (nothing posted)
+// while there is none.
+BOOL post_to_main_window(UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace helm::sensorlink

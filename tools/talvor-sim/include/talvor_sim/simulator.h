@@ -103,4 +103,8 @@ private:
 // The NMEA checksum of a sentence body (the text between "$" and "*").
 std::string with_checksum(std::string_view body_with_dollar);
 
+// The heading the simulated ship has at `ms` of the simulator's clock
+// (a steady turn), as its "$HEHDT" sentences carry it.
+double heading_at(uint32_t ms);
+
 }  // namespace talvor_sim

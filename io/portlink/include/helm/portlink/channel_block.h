@@ -34,8 +34,9 @@ public:
     // counted as subscribed. Returns the posts that succeeded.
     int post(UINT message, WPARAM wParam, LPARAM lParam);
     // Takes off the list every subscriber whose process has gone (probed
-    // with WM_NULL) and returns how many are left.
-    int prune_dead_subscribers();
+    // with WM_NULL) and returns how many are left, `except` (the server's
+    // own monitor thread) not counted.
+    int prune_dead_subscribers(DWORD except = 0);
 
     bool valid() const { return m_view != nullptr; }
     int port() const { return m_port; }

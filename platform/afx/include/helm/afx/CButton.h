@@ -26,4 +26,8 @@ public:
     {
         return reinterpret_cast<HBITMAP>(SendMessage(BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
     }
+
+private:
+    // A control is made through its own Create; the window's stays hidden.
+    using CWnd::Create;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "helm/afx/CObject.h"
+#include "helm/afx/event_sink_map.h"
 #include "helm/afx/message_map.h"
 
 struct AFX_CMDHANDLERINFO;
@@ -23,9 +24,14 @@ public:
     // counts for commands and notifications only.
     BOOL DispatchToMap(UINT message, UINT code, UINT id, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
+    // The events of hosted controls this object handles (an empty map
+    // unless the class has DECLARE_EVENTSINK_MAP).
+    virtual const AFX_EVENTSINKMAP* GetEventSinkMap() const;
+
 protected:
     static const AFX_MSGMAP* GetThisMessageMap();
     virtual const AFX_MSGMAP* GetMessageMap() const;
+    static const AFX_EVENTSINKMAP* GetThisEventSinkMap();
 };
 
 // Where a notification handler writes its result.

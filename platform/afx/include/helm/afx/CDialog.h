@@ -59,4 +59,9 @@ protected:
     HWND create_window(LPCDLGTEMPLATE dialogTemplate, HWND parent, HINSTANCE module);
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    // A dialog is made from its template: the window's own Create stays
+    // hidden, as in the class library.
+    using CWnd::Create;
 };

@@ -44,4 +44,8 @@ public:
     void Copy() { SendMessage(WM_COPY); }
     void Cut() { SendMessage(WM_CUT); }
     void Paste() { SendMessage(WM_PASTE); }
+
+private:
+    // A control is made through its own Create; the window's stays hidden.
+    using CWnd::Create;
 };

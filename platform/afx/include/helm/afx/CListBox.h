@@ -64,4 +64,8 @@ public:
     }
     int GetTopIndex() const { return static_cast<int>(SendMessage(LB_GETTOPINDEX)); }
     int SetTopIndex(int index) { return static_cast<int>(SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(index))); }
+
+private:
+    // A control is made through its own Create; the window's stays hidden.
+    using CWnd::Create;
 };

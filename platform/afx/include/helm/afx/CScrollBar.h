@@ -30,4 +30,8 @@ public:
         return ::SetScrollInfo(m_hWnd, SB_CTL, info, redraw);
     }
     BOOL EnableScrollBar(UINT arrows = ESB_ENABLE_BOTH) { return ::EnableScrollBar(m_hWnd, SB_CTL, arrows); }
+
+private:
+    // A control is made through its own Create; the window's stays hidden.
+    using CWnd::Create;
 };

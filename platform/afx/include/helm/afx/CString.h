@@ -38,7 +38,9 @@ public:
     CString(LPCSTR text);
     CString(LPCSTR text, int length);
     CString(char ch, int repeat = 1);
-    CString(std::string_view text) : m_data(text) {}
+    // Explicit: an implicit one would make every comparison of a
+    // string_view with a literal ambiguous beside the operators below.
+    explicit CString(std::string_view text) : m_data(text) {}
     ~CString() = default;
 
     CString& operator=(const CString& other) = default;

@@ -62,8 +62,9 @@ CWnd* AfxGetMainWnd();
 LPCSTR AfxGetAppName();
 BOOL AfxWinInit(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
-// Hosting of ActiveX controls comes with the COM layer; nothing to do here.
-inline void AfxEnableControlContainer() {}
+// Lets dialogs host ActiveX controls: template items that name a class id
+// become those controls (see CWnd::CreateControl and event sink maps).
+void AfxEnableControlContainer();
 
 namespace helm::afx {
 // What follows the program's name on a command line (quotes respected),

@@ -10,14 +10,28 @@
 // controls are first offered to the control's own object (reflection).
 #pragma once
 
+#include <memory>
+
 #include "helm/afx/CCmdTarget.h"
 #include "helm/afx/CRect.h"
 #include "helm/afx/CString.h"
+#include "helm/afx/dispatch_arguments.h"
 
 class CDC;
+class CFile;
 class CScrollBar;
 class CDataExchange;
 struct MINMAXINFO;
+
+namespace helm::afx {
+struct ControlSite;
+class ControlContainer;
+// Deletes them where they are complete.
+struct ControlDeleter {
+    void operator()(ControlSite* site) const;
+    void operator()(ControlContainer* container) const;
+};
+}  // namespace helm::afx
 
 class CWnd : public CCmdTarget {
     DECLARE_DYNCREATE(CWnd)
@@ -88,6 +102,40 @@ public:
     LRESULT Default();
     virtual void PreSubclassWindow() {}
     virtual void PostNcDestroy() {}
+
+    // ActiveX controls (once AfxEnableControlContainer has run). The
+    // control is made by class id, or by a ProgID or a class id in braces,
+    // as a child of `parent`; this object then stands for its window and
+    // holds the control until the window goes. The parent's event sink map
+    // is connected to it. FALSE, and no window, when the control cannot be
+    // made (not registered, for one).
+    BOOL CreateControl(REFCLSID clsid, LPCSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id,
+                       CFile* persist = nullptr, BOOL storage = FALSE, BSTR licenseKey = nullptr);
+    BOOL CreateControl(LPCSTR classOrProgId, LPCSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id,
+                       CFile* persist = nullptr, BOOL storage = FALSE, BSTR licenseKey = nullptr);
+    // The control this window is: made by CreateControl, or a dialog's
+    // hosted item this object is bound to. Null for none; no reference is
+    // added.
+    LPUNKNOWN GetControlUnknown();
+    // Calls the control by dispatch id with the arguments `paramInfo`
+    // lists (VTS_ codes, left to right). The result, converted to `vtRet`,
+    // goes to `pvRet` (VT_BOOL a BOOL, VT_BSTR a CString, VT_VARIANT a
+    // VARIANT, numbers their own type). Without a control, with arguments
+    // that do not fit the list, or when the control refuses, nothing is
+    // written and the failure is traced.
+    template <class... Args>
+    void InvokeHelper(DISPID id, WORD flags, VARTYPE vtRet, void* pvRet, const BYTE* paramInfo, const Args&... args)
+    {
+        const helm::afx::DispatchArgument list[] = {helm::afx::DispatchArgument(args)..., {}};
+        invoke_helper(id, flags, vtRet, pvRet, paramInfo, list, sizeof...(Args));
+    }
+    void GetProperty(DISPID id, VARTYPE vtProp, void* pvProp) const;
+    template <class Arg>
+    void SetProperty(DISPID id, VARTYPE vtProp, const Arg& value)
+    {
+        const BYTE code[] = {static_cast<BYTE>(vtProp), 0};
+        InvokeHelper(id, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, code, value);
+    }
 
     // Dialog data.
     virtual void DoDataExchange(CDataExchange* dx);
@@ -211,6 +259,19 @@ private:
 protected:
 
     friend LRESULT AfxCallWndProc(CWnd* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class helm::afx::ControlContainer;
+
+private:
+    void invoke_helper(DISPID id, WORD flags, VARTYPE vtRet, void* pvRet, const BYTE* paramInfo,
+                       const helm::afx::DispatchArgument* args, size_t count) const;
+    // The control this window is, found at first use; null for none.
+    helm::afx::ControlSite* control_site() const;
+
+    mutable std::unique_ptr<helm::afx::ControlSite, helm::afx::ControlDeleter> m_control_site;
+    // The sinks that connect this window's event sink map to its controls.
+    std::unique_ptr<helm::afx::ControlContainer, helm::afx::ControlDeleter> m_control_container;
+
+protected:
 
     DECLARE_MESSAGE_MAP()
 };

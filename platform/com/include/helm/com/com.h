@@ -1,5 +1,6 @@
 // The component layer: identities, results, automation values, calls by
-// dispatch id, events, the control registry and creation.
+// dispatch id, events, the control registry, creation and hosting in
+// dialogs. Plug-ins add helm/com/control.h for the bases of their objects.
 #pragma once
 
 #include "helm/com/hresult.h"
@@ -13,3 +14,4 @@
 #include "helm/com/connection.h"
 #include "helm/com/registry.h"
 #include "helm/com/creation.h"
+#include "helm/com/hosting.h"

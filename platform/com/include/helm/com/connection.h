@@ -34,6 +34,30 @@ protected:
 };
 inline constexpr IID IID_IConnectionPointContainer = IConnectionPointContainer::iid;
 
+// How a host learns which event interface a control fires (there are no
+// type libraries to read it from): GetGUID with
+// GUIDKIND_DEFAULT_SOURCE_DISP_IID.
+struct IProvideClassInfo : IUnknown {
+    static constexpr IID iid = {0xB196B283, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+    using base_interface = IUnknown;
+    // No type information: E_NOTIMPL.
+    virtual HRESULT GetClassInfo(ITypeInfo** info) = 0;
+
+protected:
+    ~IProvideClassInfo() = default;
+};
+#define GUIDKIND_DEFAULT_SOURCE_DISP_IID 1
+struct IProvideClassInfo2 : IProvideClassInfo {
+    static constexpr IID iid = {0xA6BC3AC0, 0xDBAA, 0x11CE, {0x9D, 0xE3, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+    using base_interface = IProvideClassInfo;
+    virtual HRESULT GetGUID(DWORD kind, GUID* guid) = 0;
+
+protected:
+    ~IProvideClassInfo2() = default;
+};
+inline constexpr IID IID_IProvideClassInfo = IProvideClassInfo::iid;
+inline constexpr IID IID_IProvideClassInfo2 = IProvideClassInfo2::iid;
+
 // Host side: connects `sink` to the point of `events` on `source`.
 HRESULT AtlAdvise(IUnknown* source, IUnknown* sink, REFIID events, DWORD* cookie);
 HRESULT AtlUnadvise(IUnknown* source, REFIID events, DWORD cookie);

@@ -34,9 +34,10 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* progId);
 struct IControlWindow : IUnknown {
     static constexpr IID iid = {0x25A576D1, 0x03CF, 0x4EB3, {0xA8, 0xF2, 0xDF, 0x1E, 0xDA, 0xDA, 0x80, 0xBF}};
     // The control's window, a child of `parent` with the rectangle (in the
-    // parent's client pixels), control id and style (WS_CHILD is added).
+    // parent's client pixels), control id and styles (WS_CHILD is added).
     // E_UNEXPECTED when the control already has a window.
-    virtual HRESULT CreateControlWindow(HWND parent, const RECT& rect, UINT id, DWORD style, HWND* window) = 0;
+    virtual HRESULT CreateControlWindow(HWND parent, const RECT& rect, UINT id, DWORD style, DWORD ex_style,
+                                        HWND* window) = 0;
     // Null while the control has no window.
     virtual HWND GetControlWindow() = 0;
 
@@ -52,7 +53,7 @@ namespace helm::com {
 // destroys the window (or lets the parent's destruction do so) and then
 // releases the control. When the class is not registered, cannot be made,
 // or makes no window, nothing is left behind and the failure is returned.
-HRESULT create_control_window(REFCLSID clsid, HWND parent, const RECT& rect, UINT id, DWORD style, REFIID riid,
-                              void** control, HWND* window);
+HRESULT create_control_window(REFCLSID clsid, HWND parent, const RECT& rect, UINT id, DWORD style, DWORD ex_style,
+                              REFIID riid, void** control, HWND* window);
 
 }  // namespace helm::com

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -159,11 +160,10 @@ private:
     std::vector<MemberShape> m_shapes;
 };
 
-// Implements IDispatch for a dual interface from its table, so a host can
-// call the object either way and reach the same code. `table` gives the
-// interface's one table.
-template <class Dual, const DispatchTable<Dual>& (*table)()>
-class DispatchImpl : public Dual {
+// IDispatch's type information, for objects that carry none: a dual
+// interface's implementation, an event sink that answers Invoke itself.
+template <class Interface>
+class WithoutTypeInfo : public Interface {
 public:
     HRESULT GetTypeInfoCount(UINT* count) override
     {
@@ -178,6 +178,14 @@ public:
             *info = nullptr;
         return E_NOTIMPL;
     }
+};
+
+// Implements IDispatch for a dual interface from its table, so a host can
+// call the object either way and reach the same code. `table` gives the
+// interface's one table.
+template <class Dual, const DispatchTable<Dual>& (*table)()>
+class DispatchImpl : public WithoutTypeInfo<Dual> {
+public:
     HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         return table().names(names, count, ids);
@@ -217,7 +225,12 @@ VARIANT arg_ref(VARIANT* p);
 // left-to-right position of an argument that was refused. `result`, when
 // given, must hold a valid value: it is cleared first. Null `target` gives
 // E_POINTER.
-HRESULT invoke_by_id(IDispatch* target, DISPID id, WORD flags, std::initializer_list<VARIANT> args,
+HRESULT invoke_by_id(IDispatch* target, DISPID id, WORD flags, std::span<const VARIANT> args,
                      VARIANT* result = nullptr, UINT* argError = nullptr);
+inline HRESULT invoke_by_id(IDispatch* target, DISPID id, WORD flags, std::initializer_list<VARIANT> args,
+                            VARIANT* result = nullptr, UINT* argError = nullptr)
+{
+    return invoke_by_id(target, id, flags, std::span<const VARIANT>(args.begin(), args.size()), result, argError);
+}
 
 }  // namespace helm::com

@@ -59,7 +59,8 @@ namespace helm::com {
 // interface names its identity as `iid`. An interface derived from another
 // answers for its bases' identities too (a dual interface for IDispatch). A
 // new object starts with one reference, owned by its creator. Derived
-// classes answer further identities by overriding query_more.
+// classes answer further identities by overriding query_more, and let go of
+// what they hold in FinalRelease.
 template <class... Interfaces>
 class Object : public Interfaces... {
 public:
@@ -83,8 +84,13 @@ public:
     ULONG Release() override
     {
         ULONG left = --m_references;
-        if (left == 0)
+        if (left == 0) {
+            // A reference taken and given back while the object lets go of
+            // what it holds must not bring it to zero a second time.
+            m_references = 1;
+            FinalRelease();
             delete this;
+        }
         return left;
     }
     ULONG reference_count() const { return m_references; }
@@ -94,6 +100,10 @@ protected:
     virtual ~Object() = default;
     // Further interfaces, without AddRef; null when none.
     virtual void* query_more(REFIID) { return nullptr; }
+    // When the last reference goes, before the object is deleted: the
+    // object is still whole, so it can destroy its window, release what it
+    // holds and let its sinks go with every member in place.
+    virtual void FinalRelease() {}
 
 private:
     template <class I>

@@ -436,7 +436,8 @@ struct COMBOBOXINFO {
 typedef COMBOBOXINFO* PCOMBOBOXINFO;
 
 // Scroll bars: bar is SB_CTL for a scroll bar control, SB_HORZ or SB_VERT
-// for the bars of a window with WS_HSCROLL or WS_VSCROLL.
+// for the bars of a window with WS_HSCROLL or WS_VSCROLL. Setting a window
+// bar's state does not show or hide it.
 int SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw);
 BOOL GetScrollInfo(HWND window, int bar, LPSCROLLINFO info);
 int SetScrollPos(HWND window, int bar, int pos, BOOL redraw);
@@ -444,5 +445,8 @@ int GetScrollPos(HWND window, int bar);
 BOOL SetScrollRange(HWND window, int bar, int minPos, int maxPos, BOOL redraw);
 BOOL GetScrollRange(HWND window, int bar, LPINT minPos, LPINT maxPos);
 BOOL EnableScrollBar(HWND window, UINT bar, UINT arrows);
+// Shows or hides a window's own bars (SB_HORZ, SB_VERT, SB_BOTH: the client
+// area changes, with WM_SIZE) or a scroll bar control (SB_CTL).
+BOOL ShowScrollBar(HWND window, int bar, BOOL show);
 
 BOOL GetComboBoxInfo(HWND combo, PCOMBOBOXINFO info);

@@ -161,6 +161,18 @@ SIZE dialog_base_units(const char* face, int points);
 // window whose procedure hands its messages to DefDlgProc).
 bool is_dialog(HWND window);
 
+// Template items whose class is a class id ("{...}") are controls of the
+// component layer above this one, which installs their host here. `create`
+// makes the item's window (null when it cannot: the dialog then opens
+// without the item); `dialog_destroyed` comes once a dialog's windows are
+// all gone, to let go of what `create` made for it. Without a host such
+// items are left out as well.
+struct ClassIdItemHost {
+    HWND (*create)(HWND dialog, const char* class_id, const RECT& rect, UINT id, DWORD style, DWORD ex_style);
+    void (*dialog_destroyed)(HWND dialog);
+};
+void set_class_id_item_host(const ClassIdItemHost* host);
+
 // The font for a face and point size, the same handle for the same pair for
 // the life of the process.
 HFONT dialog_font(const char* face, int points);

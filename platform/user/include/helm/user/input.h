@@ -29,11 +29,30 @@
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
 
-// WM_NCHITTEST answers the routing looks at.
+// WM_NCHITTEST answers. Over the client area the mouse messages above
+// come; elsewhere their non-client forms, with the answer in wParam and the
+// screen point in lParam.
 #define HTERROR (-2)
 #define HTTRANSPARENT (-1)
 #define HTNOWHERE 0
 #define HTCLIENT 1
+#define HTCAPTION 2
+#define HTSYSMENU 3
+#define HTMENU 5
+#define HTHSCROLL 6
+#define HTVSCROLL 7
+#define HTBORDER 18
+#define HTCLOSE 20
+#define WM_NCMOUSEMOVE 0x00A0
+#define WM_NCLBUTTONDOWN 0x00A1
+#define WM_NCLBUTTONUP 0x00A2
+#define WM_NCLBUTTONDBLCLK 0x00A3
+#define WM_NCRBUTTONDOWN 0x00A4
+#define WM_NCRBUTTONUP 0x00A5
+#define WM_NCRBUTTONDBLCLK 0x00A6
+#define WM_NCMBUTTONDOWN 0x00A7
+#define WM_NCMBUTTONUP 0x00A8
+#define WM_NCMBUTTONDBLCLK 0x00A9
 
 // Virtual keys beyond those of the message loop.
 #define VK_LBUTTON 0x01

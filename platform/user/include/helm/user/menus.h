@@ -59,6 +59,7 @@
 #define SC_NEXTWINDOW 0xF040
 #define SC_PREVWINDOW 0xF050
 #define SC_CLOSE 0xF060
+#define SC_MOUSEMENU 0xF090
 #define SC_KEYMENU 0xF100
 #define SC_RESTORE 0xF120
 
@@ -141,7 +142,8 @@ HMENU GetSubMenu(HMENU menu, int position);
 // Move, Size, Minimize, Maximize, a separator, Close); revert TRUE puts the
 // standard one back and returns null.
 HMENU GetSystemMenu(HWND window, BOOL revert);
-// The menu bar of a window. Frames do not count a menu bar.
+// The menu bar of a window: the frame makes room for it under the caption
+// (SM_CYMENU), as AdjustWindowRect with its menu flag counts it.
 BOOL SetMenu(HWND window, HMENU menu);
 HMENU GetMenu(HWND window);
 BOOL DrawMenuBar(HWND window);
@@ -152,7 +154,8 @@ HMENU LoadMenuIndirect(const void* menuTemplate);
 #define LoadMenuA LoadMenu
 #define LoadMenuIndirectA LoadMenuIndirect
 
-// The screen rectangle of an item of a popup shown by TrackPopupMenu.
+// The screen rectangle of an item of the window's menu bar, or of a popup
+// on the screen (the window may be null then).
 BOOL GetMenuItemRect(HWND window, HMENU menu, UINT item, LPRECT rect);
 
 // Shows the popup at the screen point and runs its loop until the operator

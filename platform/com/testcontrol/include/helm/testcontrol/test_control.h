@@ -1,9 +1,15 @@
-// A small control for the tests of the component layer: a list of rows
-// like a value grid's, a few properties, outputs through references, and
-// one event. Every call is also written to a journal that the tests read.
+// Two small controls for the tests of the component layer. The test
+// control: a list of rows like a value grid's, a few properties, outputs
+// through references, one event, a window painted in one colour. Every
+// call, and the window messages that matter to hosting, are written to a
+// journal that the tests read. The test panel: a composite control whose
+// own dialog hosts a test control, which it calls through its dual
+// interface, as the gauges call their plots.
 #pragma once
 
 #include <windows.h>
+
+#include "helm/com/control.h"
 
 inline constexpr CLSID CLSID_TestControl = {
     0x45E1B16F, 0x9128, 0x4BEF, {0x80, 0x29, 0x10, 0x75, 0x63, 0x71, 0xC1, 0xED}};
@@ -11,7 +17,8 @@ inline constexpr IID DIID_ITestControlEvents = {
     0x2B631412, 0x4A51, 0x4105, {0x8E, 0x7D, 0x6B, 0x51, 0x04, 0xB4, 0x02, 0x49}};
 inline constexpr const char* test_control_prog_id = "HelmTest.TestControl.1";
 inline constexpr const char* test_control_independent_prog_id = "HelmTest.TestControl";
-inline constexpr const char* test_control_window_class = "HelmTestControl";
+// What the control's window paints.
+inline constexpr COLORREF test_control_colour = RGB(0x20, 0x80, 0x40);
 
 enum TestControlDispid : DISPID {
     dispid_add_item = 1,
@@ -54,4 +61,29 @@ struct ITestControl : IDispatch {
 
 protected:
     ~ITestControl() = default;
+};
+
+inline constexpr CLSID CLSID_TestPanel = {
+    0x7C0B7E55, 0x3B1D, 0x4F0A, {0x9E, 0x44, 0x51, 0x2A, 0x8D, 0x6C, 0x0F, 0x93}};
+inline constexpr const char* test_panel_prog_id = "HelmTest.TestPanel.1";
+// The panel's dialog template, and its item that hosts a test control.
+inline constexpr UINT test_panel_dialog = 105;
+inline constexpr int test_panel_inner_item = 201;
+
+enum TestPanelDispid : DISPID {
+    dispid_panel_add_row = 1,
+    dispid_panel_inner_ready = 2,
+};
+
+struct ITestPanel : IDispatch {
+    static constexpr IID iid = {0x0D7F3A21, 0x6C55, 0x4B8E, {0xA1, 0x3F, 0x7E, 0x90, 0x2C, 0x44, 0x19, 0xB6}};
+    using base_interface = IDispatch;
+
+    // Adds a row with this label to the hosted test control.
+    virtual HRESULT AddRow(char* label) = 0;
+    // Whether the panel found its hosted control when its dialog opened.
+    virtual HRESULT get_InnerReady(VARIANT_BOOL* ready) = 0;
+
+protected:
+    ~ITestPanel() = default;
 };
