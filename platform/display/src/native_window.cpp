@@ -50,6 +50,22 @@ constexpr unsigned long motif_hints_decorations = 1ul << 1;
 
 }  // namespace
 
+RECT framed_part(HWND window)
+{
+    RECT part{};
+    GetWindowRect(window, &part);
+    RECT frame{};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLong(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLong(window, GWL_EXSTYLE)) & ~WS_EX_CLIENTEDGE);
+    part.left -= frame.left;
+    part.top -= frame.top;
+    part.right -= frame.right;
+    part.bottom -= frame.bottom;
+    part.right = std::max(part.right, part.left);
+    part.bottom = std::max(part.bottom, part.top);
+    return part;
+}
+
 NativeWindow::Applying::Applying(HWND hwnd) : m_previous(t_applying) { t_applying = hwnd; }
 NativeWindow::Applying::~Applying() { t_applying = m_previous; }
 bool NativeWindow::applying(HWND hwnd) { return hwnd && t_applying == hwnd; }
@@ -484,17 +500,17 @@ bool NativeWindow::apply_x_side()
             ShowWindow(hwnd, side.minimized ? SW_MINIMIZE : side.maximized ? SW_MAXIMIZE : SW_RESTORE);
         if (side.minimized)
             return true;
-        // A framed window's X window is its client area: our frame goes around.
-        RECT window{}, client{};
+        // A framed window's X window is its framed part: our border and
+        // caption go around.
+        RECT window{};
         GetWindowRect(hwnd, &window);
-        GetClientRect(hwnd, &client);
-        MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
         wanted = side.shown;
         if (m_framed) {
-            wanted.left -= client.left - window.left;
-            wanted.top -= client.top - window.top;
-            wanted.right += window.right - client.right;
-            wanted.bottom += window.bottom - client.bottom;
+            const RECT inside = framed_part(hwnd);
+            wanted.left -= inside.left - window.left;
+            wanted.top -= inside.top - window.top;
+            wanted.right += window.right - inside.right;
+            wanted.bottom += window.bottom - inside.bottom;
         }
         if (!same(wanted, window))
             SetWindowPos(hwnd, nullptr, wanted.left, wanted.top, wanted.right - wanted.left,

@@ -20,6 +20,12 @@ namespace helm::display {
 
 class Connection;
 
+// The part of a top-level window a window manager's frame goes around, on
+// the screen: the window less our border and caption, which the frame
+// stands for. The menu bar, the client edge and the window's own scroll
+// bars stay in it, as they are the window's, not the frame's.
+RECT framed_part(HWND window);
+
 // What the layer says of a top-level window, gathered on a window thread.
 struct WindowLook {
     bool visible = false;
@@ -27,14 +33,15 @@ struct WindowLook {
     bool maximized = false;
     bool topmost = false;
     // A window with a caption is framed by the window manager, when one
-    // runs, and its X window shows the client area; a caption-less tool or
-    // topmost popup (a menu, a dropped list, a tip) is placed by us above its
-    // owner. Other X windows show the whole window, our own frame included.
+    // runs, and its X window shows what lies inside our border and under our
+    // caption (framed_part); a caption-less tool or topmost popup (a menu, a
+    // dropped list, a tip) is placed by us above its owner. Other X windows
+    // show the whole window, our own frame included.
     bool captioned = false;
     bool popup = false;
     bool sizable = false;
     RECT whole{};      // on the screen
-    RECT client{};
+    RECT framed{};
     SIZE min_track{};  // of the whole window, when sizable (a detail)
     SIZE max_track{};
     HWND owner = nullptr;
@@ -110,7 +117,7 @@ private:
     void set_net_state(Connection& connection, Atom state, bool on);
     void move_to(Display* display, const RECT& shown);
     // What the X window covers for a look, and its corner in the surface.
-    RECT shown_of(const WindowLook& look) const { return m_framed ? look.client : look.whole; }
+    RECT shown_of(const WindowLook& look) const { return m_framed ? look.framed : look.whole; }
     POINT offset_of(const WindowLook& look) const;
 
     // Display thread.

@@ -184,7 +184,9 @@ bool Selections::take_desktop(std::vector<user::ClipboardItem>* items, DWORD tim
     auto fetch = std::make_shared<Fetch>();
     auto result = fetch->done.get_future();
     m_connection.post([this, fetch] {
-        // A change another program made before asking is told by now.
+        // A change another program made before asking is told by now: the
+        // round trip brings every event the server sent before it.
+        XSync(m_connection.display(), False);
         m_connection.handle_events();
         if (!m_changed) {
             fetch->done.set_value(std::nullopt);

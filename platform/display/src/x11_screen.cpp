@@ -92,6 +92,13 @@ HWND enabled_popup_of(HWND window)
     return window && IsWindowEnabled(window) ? window : nullptr;
 }
 
+// A caption-less tool or topmost popup (a menu, a dropped list, a tip, the
+// unseen window a menu holds the mouse with): placed by us, above its owner.
+bool placed_popup(DWORD style, DWORD ex_style)
+{
+    return (style & WS_CAPTION) != WS_CAPTION && (style & WS_POPUP) && (ex_style & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
+}
+
 bool focus_change_counts(const XFocusChangeEvent& event)
 {
     if (event.mode != NotifyNormal && event.mode != NotifyWhileGrabbed)
@@ -179,11 +186,10 @@ void X11Screen::describe(HWND window, bool details)
     look.maximized = (style & WS_MAXIMIZE) != 0;
     look.topmost = (ex_style & WS_EX_TOPMOST) != 0;
     look.captioned = (style & WS_CAPTION) == WS_CAPTION;
-    look.popup = !look.captioned && (style & WS_POPUP) && (ex_style & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
+    look.popup = placed_popup(style, ex_style);
     look.sizable = (style & WS_THICKFRAME) != 0;
     GetWindowRect(window, &look.whole);
-    GetClientRect(window, &look.client);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&look.client), 2);
+    look.framed = framed_part(window);
     look.owner = GetWindow(window, GW_OWNER);
     char text[max_title];
     if (GetClassName(window, text, sizeof text))
@@ -265,16 +271,29 @@ void X11Screen::window_activated(HWND window)
         m_connection->post([this, native] { ask_focus(native); });
 }
 
-// A popup that takes the capture (a menu) gets every press, also outside
-// the program's windows, as the capture does on Windows: the pointer is
-// grabbed for it. Other windows have X's own grab while a button is down.
+// A popup that takes the capture (a menu, a dropped list) gets every press,
+// also outside the program's windows, as the capture does on Windows: the
+// pointer is grabbed on its X window, or, for a popup never shown (a menu's
+// holder of the mouse), on the nearest shown one up its owners. Other
+// windows have X's own grab while a button is down.
 void X11Screen::capture_changed(HWND window)
 {
+    constexpr int max_owners = 16;
+    std::vector<std::shared_ptr<NativeWindow>> candidates;
     HWND top = window ? GetAncestor(window, GA_ROOT) : nullptr;
-    auto native = top ? this->native(top, false) : nullptr;
-    m_connection->post([this, native] {
+    if (top && placed_popup(static_cast<DWORD>(GetWindowLong(top, GWL_STYLE)),
+                            static_cast<DWORD>(GetWindowLong(top, GWL_EXSTYLE))))
+        for (HWND w = top; w && candidates.size() < max_owners; w = GetWindow(w, GW_OWNER))
+            if (auto native = this->native(w, false))
+                candidates.push_back(std::move(native));
+    m_connection->post([this, candidates] {
         Display* display = m_connection->display();
-        const Window wanted = native && native->xid() && native->look().popup ? native->xid() : None;
+        Window wanted = None;
+        for (const auto& native : candidates)
+            if (native->xid() && native->look().visible) {
+                wanted = native->xid();
+                break;
+            }
         if (wanted == m_grab)
             return;
         if (m_grab)

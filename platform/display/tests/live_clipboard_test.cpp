@@ -10,7 +10,6 @@
 
 namespace {
 
-using helm::display::testing::XClient;
 using live_test::LiveDisplayTest;
 
 // A 2 x 2 24-bit bottom-up DIB: red, green on the top row, blue, white below.
@@ -43,16 +42,8 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         m_owner = keep(CreateWindowEx(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
-        m_client = std::make_unique<XClient>(display_name());
-        ASSERT_TRUE(m_client->connected());
-    }
-    void TearDown() override
-    {
-        m_client.reset();
-        LiveDisplayTest::TearDown();
     }
     HWND m_owner = nullptr;
-    std::unique_ptr<XClient> m_client;
 };
 
 TEST_F(LiveClipboardTest, TextAndPicturesTheProgramCopiesArePastedElsewhere)

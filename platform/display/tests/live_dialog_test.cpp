@@ -180,7 +180,7 @@ TEST_F(LiveDialogTest, TheDroppedListIsAPopupAboveTheDialogAndTakesTheClick)
     ASSERT_TRUE(m_screen->sync());
     const unsigned long list = m_screen->x_window_of(info.hwndList);
     ASSERT_NE(list, 0u);
-    helm::display::testing::XClient client(live_test::LiveDisplayTest::display_name());
+    auto& client = *m_client;
     const auto placed = client.geometry(list);
     EXPECT_TRUE(placed.viewable);
     EXPECT_TRUE(placed.override_redirect) << "placed by us, not by a window manager";
@@ -215,7 +215,7 @@ TEST_F(LiveDialogTest, TheCursorIsTheOneOfTheControlUnderTheMouse)
 {
     HWND dialog = open_settings();
     ASSERT_NE(dialog, nullptr);
-    helm::display::testing::XClient client(display_name());
+    auto& client = *m_client;
     // The layer's cursor once the move reached the loop, then the screen's.
     auto cursor_over = [&](HWND window, LPCSTR expected) {
         std::vector<std::string> acts = {"mousemove", "--sync"};

@@ -22,6 +22,8 @@ void LiveDisplayTest::SetUp()
     m_screen = helm::display::open_x11_screen(display_name().c_str());
     ASSERT_NE(m_screen, nullptr) << "no connection to " << display_name();
     helm::user::set_screen(m_screen);
+    m_client = std::make_unique<helm::display::testing::XClient>(display_name());
+    ASSERT_TRUE(m_client->connected());
 }
 
 void LiveDisplayTest::TearDown()
@@ -30,6 +32,7 @@ void LiveDisplayTest::TearDown()
         if (IsWindow(*it))
             DestroyWindow(*it);
     helm::user::testing::pump_until_idle();
+    m_client.reset();
     helm::user::set_screen(nullptr);
     m_screen.reset();
 }
@@ -46,6 +49,18 @@ std::shared_ptr<helm::gdi::Surface> LiveDisplayTest::screen_after_painting(HWND 
     if (!m_screen->sync())
         return nullptr;
     return helm::display::testing::screenshot(display_name());
+}
+
+bool register_test_class(const char* name, WNDPROC procedure, UINT style)
+{
+    WNDCLASS wc{};
+    if (GetClassInfo(nullptr, name, &wc))
+        return true;
+    wc.lpfnWndProc = procedure;
+    wc.style = style;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = name;
+    return RegisterClass(&wc) != 0;
 }
 
 std::vector<std::string> centre_of(HWND window)

@@ -1,6 +1,7 @@
 // For the live display's tests: one private Xvfb for the test program, and
-// for each test a display of its own on it, installed as the layer's screen.
-// A test is skipped only when Xvfb cannot start.
+// for each test a display of its own on it, installed as the layer's screen,
+// and another client of the server (as a window manager or another program
+// would be). A test is skipped only when Xvfb cannot start.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "helm/display/display.h"
+#include "helm/display/testing/x_client.h"
 #include "helm/display/testing/xvfb.h"
 
 namespace live_test {
@@ -38,8 +40,13 @@ protected:
 
     static helm::display::testing::Xvfb* s_server;
     std::shared_ptr<helm::display::LiveScreen> m_screen;
+    std::unique_ptr<helm::display::testing::XClient> m_client;
     std::vector<HWND> m_windows;
 };
+
+// Registers a window class of a test once (on the window colour); true when
+// it is there.
+bool register_test_class(const char* name, WNDPROC procedure, UINT style = 0);
 
 // Screen coordinates of a window's centre, as xdotool takes them.
 std::vector<std::string> centre_of(HWND window);

@@ -11,7 +11,6 @@
 namespace {
 
 using helm::display::testing::pump_until;
-using helm::display::testing::XClient;
 using helm::display::testing::Xvfb;
 using live_test::LiveDisplayTest;
 
@@ -60,7 +59,7 @@ TEST_F(LiveScreenTest, MonitorsAndTheWorkAreaComeFromTheServer)
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
 
     // A panel along the top, as a window manager publishes it.
-    XClient client(display_name());
+    auto& client = *m_client;
     client.set_values_property(client.root(), "_NET_WORKAREA", "CARDINAL", {0, 24, 1024, 744});
     client.sync();
     ASSERT_TRUE(m_screen->sync());

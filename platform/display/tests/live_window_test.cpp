@@ -12,7 +12,6 @@
 namespace {
 
 using helm::display::testing::pump_until;
-using helm::display::testing::XClient;
 using helm::user::testing::MessageLog;
 using live_test::LiveDisplayTest;
 
@@ -34,22 +33,7 @@ protected:
         LiveDisplayTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        static const bool registered = [] {
-            WNDCLASS wc{};
-            wc.lpfnWndProc = limited_proc;
-            wc.style = CS_DBLCLKS;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            wc.lpszClassName = "LiveTestWindow";
-            return RegisterClass(&wc) != 0;
-        }();
-        ASSERT_TRUE(registered);
-        m_client = std::make_unique<XClient>(display_name());
-        ASSERT_TRUE(m_client->connected());
-    }
-    void TearDown() override
-    {
-        m_client.reset();
-        LiveDisplayTest::TearDown();
+        ASSERT_TRUE(live_test::register_test_class("LiveTestWindow", limited_proc, CS_DBLCLKS));
     }
     HWND make(DWORD style, RECT r, const char* title = "Plain", HWND owner = nullptr, DWORD ex_style = 0)
     {
@@ -64,7 +48,6 @@ protected:
             return 0;
         return m_screen->x_window_of(window);
     }
-    std::unique_ptr<XClient> m_client;
 };
 
 std::vector<UINT> sizes_and_moves(const MessageLog& log)
