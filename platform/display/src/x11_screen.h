@@ -26,6 +26,7 @@ public:
     ~X11Screen() override;
 
     std::vector<user::Monitor> monitors() const override;
+    bool has_operator() const override { return m_connection->alive(); }
     void window_destroyed(HWND window) override;
     void window_moved(HWND window, const RECT&) override { describe(window, false); }
     void window_shown(HWND window, bool) override { describe(window, true); }

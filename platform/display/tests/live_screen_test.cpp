@@ -14,8 +14,9 @@ using helm::display::testing::pump_until;
 using helm::display::testing::Xvfb;
 using live_test::LiveDisplayTest;
 
-// A program's first window: exits 1 when it shows on an X display, 0 when
-// the program runs headless.
+// A program's first window: exits with 1 added when it shows on an X
+// display, 2 when the screen has an operator (a display, or tests that drive
+// the windows headless).
 HELM_TEST_CHILD(first_window)
 {
     HWND w = CreateWindowEx(0, "Static", "First", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
@@ -24,7 +25,7 @@ HELM_TEST_CHILD(first_window)
     auto live = std::dynamic_pointer_cast<helm::display::LiveScreen>(helm::user::screen());
     const bool shown = live && live->sync() && live->x_window_of(w) != 0;
     DestroyWindow(w);
-    return shown ? 1 : 0;
+    return (shown ? 1 : 0) + (helm::user::screen()->has_operator() ? 2 : 0);
 }
 
 using LiveScreenTest = LiveDisplayTest;
@@ -35,17 +36,18 @@ TEST_F(LiveScreenTest, TheEnvironmentChoosesTheScreen)
         const char* display;  // "" leaves DISPLAY out
         const char* headless;
         int shown;
+        int with_operator;
     } cases[] = {
-        {"test", "", 1},
-        {"test", "0", 1},
-        {"test", "1", 0},
-        {"", "", 0},
-        {":4093", "", 0},  // no server there
+        {"test", "", 1, 2},
+        {"test", "0", 1, 2},
+        {"test", "1", 0, 2},
+        {"", "", 0, 0},
+        {":4093", "", 0, 0},  // no server there
     };
     for (const auto& c : cases) {
         const std::string display = std::string(c.display) == "test" ? display_name() : c.display;
         auto child = helm::test::spawn_child("first_window", {}, {{"DISPLAY", display}, {"HELM_HEADLESS", c.headless}});
-        EXPECT_EQ(child.wait(), c.shown) << "DISPLAY=" << display << " HELM_HEADLESS=" << c.headless;
+        EXPECT_EQ(child.wait(), c.shown + c.with_operator) << "DISPLAY=" << display << " HELM_HEADLESS=" << c.headless;
     }
 }
 
@@ -107,6 +109,10 @@ TEST_F(LiveScreenTest, AProgramOutlivesItsXServer)
     EXPECT_TRUE(IsWindow(later));
     EXPECT_EQ(screen->monitors().size(), 1u) << "the last layout stays";
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    // No one sees a box now: it fails at once instead of waiting.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBox(w, "Lost the screen", "After", MB_OK), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Lost the screen"), std::string::npos);
     DestroyWindow(later);
     DestroyWindow(w);
     helm::user::testing::pump_until_idle();

@@ -41,11 +41,13 @@ std::shared_ptr<Screen> open_live_screen()
 std::shared_ptr<Screen> choose_screen()
 {
     const char* headless = std::getenv("HELM_HEADLESS");
+    if (headless && std::strcmp(headless, "1") == 0)
+        return std::make_shared<HeadlessScreen>();
     const char* display = std::getenv("DISPLAY");
-    if (!(headless && std::strcmp(headless, "1") == 0) && display && *display)
+    if (display && *display)
         if (auto live = open_live_screen())
             return live;
-    return std::make_shared<HeadlessScreen>();
+    return HeadlessScreen::without_operator();
 }
 
 std::atomic<std::shared_ptr<Screen>>& current()
@@ -67,6 +69,13 @@ HeadlessScreen::HeadlessScreen(std::vector<Monitor> layout) : m_monitors(std::mo
         m_monitors.front().primary = true;
     else
         std::rotate(m_monitors.begin(), primary, primary + 1);
+}
+
+std::shared_ptr<HeadlessScreen> HeadlessScreen::without_operator()
+{
+    auto made = std::make_shared<HeadlessScreen>();
+    made->m_operator = false;
+    return made;
 }
 
 std::shared_ptr<Screen> screen() { return current().load(); }

@@ -73,6 +73,11 @@ public:
     // English layout.
     virtual char key_character(BYTE virtual_key, BYTE scan_code, DWORD time, KeyModifiers modifiers) const;
 
+    // Whether an operator can see the windows and answer them. Without one
+    // (headless for want of a display, a display that went away), the
+    // layer's modal boxes, which only an operator ends, fail at once.
+    virtual bool has_operator() const { return true; }
+
     // The desktop's clipboard, joined to the process's. Told what the process
     // put on its clipboard, when the clipboard is closed after a change.
     virtual void clipboard_published(const std::vector<ClipboardItem>& /*items*/) {}
@@ -82,24 +87,29 @@ public:
     virtual bool clipboard_from_desktop(std::vector<ClipboardItem>* /*items*/) { return false; }
 };
 
-// Windows without a display: a fixed monitor layout.
+// Windows without a display: a fixed monitor layout. Its operator is the
+// test driver, unless it stands for a missing display (without_operator).
 class HeadlessScreen final : public Screen {
 public:
     // One primary monitor of 1920 x 1080 at the origin.
     HeadlessScreen();
     explicit HeadlessScreen(std::vector<Monitor> layout);
+    static std::shared_ptr<HeadlessScreen> without_operator();
 
     std::vector<Monitor> monitors() const override { return m_monitors; }
+    bool has_operator() const override { return m_operator; }
 
 private:
     std::vector<Monitor> m_monitors;
+    bool m_operator = true;
 };
 
 // The screen in use. Until replaced it is the one the environment chooses
-// at first use: headless when HELM_HEADLESS is 1 or DISPLAY is unset or
-// empty, else the live display of platform/display (libhelm_display.so,
-// beside the layer), headless again when that cannot reach the display.
-// set_screen(nullptr) brings back a headless one.
+// at first use: headless when HELM_HEADLESS is 1 (tests, which drive the
+// windows themselves), else the live display of platform/display
+// (libhelm_display.so, beside the layer) when DISPLAY is set and reachable,
+// else headless without an operator. set_screen(nullptr) brings back a
+// headless one with its operator.
 std::shared_ptr<Screen> screen();
 void set_screen(std::shared_ptr<Screen> replacement);
 
