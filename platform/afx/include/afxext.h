@@ -1,4 +1,5 @@
-// Part of the class library gathered in afxwin.h here.
+// The class library's extensions: the status bar (afxwin.h holds the rest).
 #pragma once
 
 #include "afxwin.h"
+#include "helm/afx/CStatusBar.h"

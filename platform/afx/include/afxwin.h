@@ -12,6 +12,7 @@
 #include "helm/afx/CDialog.h"
 #include "helm/afx/CEdit.h"
 #include "helm/afx/CListBox.h"
+#include "helm/afx/CMenu.h"
 #include "helm/afx/CRect.h"
 #include "helm/afx/CScrollBar.h"
 #include "helm/afx/CStatic.h"

@@ -1,6 +1,7 @@
 #include "helm/afx/CWinThread.h"
 
 #include "helm/afx/CDC.h"
+#include "helm/afx/CMenu.h"
 #include "helm/afx/CWinApp.h"
 #include "helm/afx/CWnd.h"
 #include "helm/kernel/objects.h"
@@ -106,6 +107,8 @@ BOOL CWinThread::OnIdle(LONG)
 {
     CWnd::DeleteTempMap();
     CDC::DeleteTempMap();
+    CGdiObject::DeleteTempMap();
+    CMenu::DeleteTempMap();
     return FALSE;
 }
 

@@ -7,6 +7,7 @@
 
 #include "helm/afx/CDataExchange.h"
 #include "helm/afx/CDC.h"
+#include "helm/afx/CMenu.h"
 #include "helm/afx/module_state.h"
 #include "control_container.h"
 #include "thread_state.h"
@@ -23,6 +24,8 @@ const CWnd CWnd::wndNoTopMost(Placeholder{}, HWND_NOTOPMOST);
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
     ON_WM_NCDESTROY()
     ON_WM_CTLCOLOR()
+    ON_WM_MEASUREITEM()
+    ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
 
 namespace {
@@ -906,6 +909,28 @@ void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
 void CWnd::OnEnable(BOOL) { Default(); }
 void CWnd::OnWindowPosChanged(WINDOWPOS*) { Default(); }
 void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
+
+void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT measureItem)
+{
+    if (measureItem && measureItem->CtlType == ODT_MENU) {
+        if (CMenu* menu = CMenu::FromItemPermanent(measureItem->itemID)) {
+            menu->MeasureItem(measureItem);
+            return;
+        }
+    }
+    Default();
+}
+
+void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT drawItem)
+{
+    if (drawItem && drawItem->CtlType == ODT_MENU) {
+        if (CMenu* menu = CMenu::FromHandlePermanent(reinterpret_cast<HMENU>(drawItem->hwndItem))) {
+            menu->DrawItem(drawItem);
+            return;
+        }
+    }
+    Default();
+}
 
 HBRUSH CWnd::OnCtlColor(CDC*, CWnd* window, UINT)
 {

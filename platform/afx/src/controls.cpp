@@ -3,6 +3,8 @@
 #include "helm/afx/CEdit.h"
 #include "helm/afx/CListBox.h"
 #include "helm/afx/CScrollBar.h"
+#include "helm/afx/CSliderCtrl.h"
+#include "helm/afx/CSpinButtonCtrl.h"
 #include "helm/afx/CStatic.h"
 
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
@@ -11,3 +13,5 @@ IMPLEMENT_DYNAMIC(CEdit, CWnd)
 IMPLEMENT_DYNAMIC(CComboBox, CWnd)
 IMPLEMENT_DYNAMIC(CListBox, CWnd)
 IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
+IMPLEMENT_DYNAMIC(CSpinButtonCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CSliderCtrl, CWnd)

@@ -33,9 +33,9 @@ void ThreadState::delete_temporaries()
     for (auto& [hwnd, window] : temporary)
         window->m_hWnd = nullptr;
     temporary.clear();
-    for (auto& [hdc, dc] : temporary_dcs)
-        dc->m_hDC = nullptr;
     temporary_dcs.clear();
+    temporary_gdi.clear();
+    temporary_menus.clear();
 }
 
 ThreadState& thread_state()

@@ -133,6 +133,26 @@ TEST_F(InputTest, ClicksGoToTheDeepestWindowUnderThePointInClientCoordinates)
     EXPECT_TRUE(mouse_of(top_log).empty());
 }
 
+// The driver's drag: the button held through even steps, released at the
+// end, the held button in every move's flags.
+TEST_F(InputTest, DriverDragsWithTheButtonHeld)
+{
+    HWND top = make(WS_POPUP | WS_VISIBLE, {100, 100, 400, 300});
+    MessageLog log(top);
+    drive::drag({110, 120}, {150, 100 + 60}, 2, input::Button::right);
+    const auto seen = mouse_of(log);
+    ASSERT_EQ(seen.size(), 5u);
+    const UINT messages[] = {WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_MOUSEMOVE, WM_MOUSEMOVE, WM_RBUTTONUP};
+    const POINT points[] = {{10, 20}, {10, 20}, {30, 40}, {50, 60}, {50, 60}};
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].message, messages[i]) << i;
+        EXPECT_EQ(seen[i].client.x, points[i].x) << i;
+        EXPECT_EQ(seen[i].client.y, points[i].y) << i;
+    }
+    EXPECT_EQ(seen[2].flags, static_cast<WPARAM>(MK_RBUTTON));
+    EXPECT_EQ(seen[4].flags, 0u);
+}
+
 TEST_F(InputTest, ASecondPressIsADoubleClickOnlyWhereTheClassWantsIt)
 {
     HWND wants = make(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, nullptr, 0, 0, "InputTestDoubleClicks");

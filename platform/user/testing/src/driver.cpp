@@ -88,6 +88,20 @@ void click_at(POINT screen_point)
 
 void click(HWND window) { click_at(centre_of(window)); }
 
+void drag(POINT from, POINT to, int steps, input::Button button)
+{
+    input::mouse_move(from);
+    input::mouse_button(from, button, true);
+    pump_until_idle();
+    steps = std::max(steps, 1);
+    for (int i = 1; i <= steps; ++i) {
+        input::mouse_move({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+        pump_until_idle();
+    }
+    input::mouse_button(to, button, false);
+    pump_until_idle();
+}
+
 void double_click(HWND window)
 {
     click_at(centre_of(window));

@@ -247,6 +247,10 @@ protected:
     void OnEnable(BOOL enable);
     void OnWindowPosChanged(WINDOWPOS* position);
     void OnWindowPosChanging(WINDOWPOS* position);
+    // A menu's owner-drawn item goes to the menu's bound object (the one
+    // holding the item, for measuring); anything else to Default().
+    void OnMeasureItem(int id, LPMEASUREITEMSTRUCT measureItem);
+    void OnDrawItem(int id, LPDRAWITEMSTRUCT drawItem);
 
     // The previous window procedure of a subclassed window.
     WNDPROC m_pfnSuper = nullptr;

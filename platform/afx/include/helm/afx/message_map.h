@@ -209,6 +209,15 @@ private:
                                                        HIWORD(wParam));                             \
                 return TRUE;)
 #define ON_WM_ENABLE() HELM_AFX_WM(WM_ENABLE, HELM_AFX_THIS->OnEnable(static_cast<BOOL>(wParam)); return TRUE;)
+// Owner-drawn items: a menu's reach the CMenu object bound to the menu.
+#define ON_WM_MEASUREITEM()                                                                             \
+    HELM_AFX_WM(WM_MEASUREITEM, HELM_AFX_THIS->OnMeasureItem(static_cast<int>(wParam),                  \
+                                                             reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam)); \
+                *result = TRUE; return TRUE;)
+#define ON_WM_DRAWITEM()                                                                                            \
+    HELM_AFX_WM(WM_DRAWITEM,                                                                                        \
+                HELM_AFX_THIS->OnDrawItem(static_cast<int>(wParam), reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)); \
+                *result = TRUE; return TRUE;)
 #define ON_WM_WINDOWPOSCHANGED() \
     HELM_AFX_WM(WM_WINDOWPOSCHANGED, HELM_AFX_THIS->OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(lParam)); return TRUE;)
 #define ON_WM_WINDOWPOSCHANGING() \

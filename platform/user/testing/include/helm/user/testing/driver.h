@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "helm/user/input.h"
+
 #include <string_view>
 #include <vector>
 
@@ -21,6 +23,9 @@ void pump_until_idle(int limit = 100000);
 // Each action is delivered, then the queue is pumped until idle.
 void click(HWND window);                    // left button at the window's centre
 void click_at(POINT screen_point);
+// A press at `from`, the mouse moved to `to` in `steps` even steps with the
+// button held (each delivered and pumped), and the release at `to`.
+void drag(POINT from, POINT to, int steps = 4, input::Button button = input::Button::left);
 // Two clicks in a row: the second press is a double click for windows of a
 // CS_DBLCLKS class.
 void double_click(HWND window);

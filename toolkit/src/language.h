@@ -1,0 +1,20 @@
+// The language choice kept in the toolkit's own profile ("Widgetry.ini",
+// section "LANGUAGE TOOLS", key "LANGUAGE ID": 0 French, 1 English, the
+// default, any other value the system's language), and the look-up of a
+// string in that language, then English, then French.
+#pragma once
+
+#include <string>
+
+#include "afxwin.h"
+
+namespace helm::toolkit {
+
+// The chosen language, read from the profile at each call, so that every
+// program of the directory follows a change at once.
+LANGID chosen_language();
+// String `id` of `module` in the chosen language, then English, then
+// French; empty when none has it.
+std::string language_string(HINSTANCE module, UINT id);
+
+}  // namespace helm::toolkit
