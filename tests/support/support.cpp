@@ -156,7 +156,9 @@ void write_file(const std::string& path, const std::string& bytes)
 }  // namespace helm::test
 
 // Every test program gets a station of its own, unless it is a child, which
-// joins its parent's station (or the one the parent chose for it).
+// joins its parent's station (or the one the parent chose for it). Tests
+// run headless even with a display at hand (HELM_HEADLESS=0 shows them);
+// the live display's tests open their own.
 int main(int argc, char** argv)
 {
     if (argc >= 3 && std::strcmp(argv[1], "--helm-child") == 0) {
@@ -170,6 +172,7 @@ int main(int argc, char** argv)
     }
     helm::test::TempDir station;
     setenv("HELM_STATION", station.path().c_str(), 1);
+    setenv("HELM_HEADLESS", "1", 0);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <iterator>
+
 #include "font_face.h"
 #include "objects.h"
 
@@ -60,6 +62,52 @@ std::string utf8_from_1252(std::string_view text)
         if (b >= 0x80 && b < 0xA0 && kHighControls[b - 0x80] != 0)
             c = kHighControls[b - 0x80];
         append_utf8(out, c);
+    }
+    return out;
+}
+
+char cp1252_from_unicode(char32_t c)
+{
+    if (c == 0 || c >= 0x10000)
+        return 0;
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (size_t i = 0; i < std::size(kHighControls); ++i)
+        if (kHighControls[i] != 0 && kHighControls[i] == c)
+            return static_cast<char>(0x80 + i);
+    // The five unassigned bytes come back from their C1 code points.
+    if (c >= 0x80 && c < 0xA0 && kHighControls[c - 0x80] == 0)
+        return static_cast<char>(c);
+    return 0;
+}
+
+std::string text_1252_from_utf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80           ? 1
+                              : (lead >> 5) == 0x6  ? 2
+                              : (lead >> 4) == 0xE  ? 3
+                              : (lead >> 3) == 0x1E ? 4
+                                                    : 0;
+        char32_t c = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
+        bool valid = length != 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (!valid) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        const char byte = cp1252_from_unicode(c);
+        out += byte || c == 0 ? byte : '?';
+        i += length;
     }
     return out;
 }

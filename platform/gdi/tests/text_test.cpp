@@ -280,6 +280,32 @@ TEST(Text, Windows1252BecomesUtf8AtTheBoundary)
     DeleteObject(font);
 }
 
+TEST(Text, Utf8ComesBackAsWindows1252)
+{
+    using helm::gdi::text_1252_from_utf8;
+    // Every byte goes there and back.
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(text_1252_from_utf8(helm::gdi::utf8_from_1252(all)), all);
+    const struct {
+        const char* utf8;
+        const char* cp1252;
+    } cases[] = {
+        {"Cap 12\xC2\xB0", "Cap 12\xB0"},
+        {"\xE2\x82\xAC 5", "\x80 5"},
+        {"\xE2\x86\x92", "?"},            // an arrow has no byte
+        {"\xF0\x9F\x9A\xA2", "?"},       // nor a ship
+        {"a\xC3", "a?"},                    // cut short
+        {"\xC3(", "?("},                    // not a continuation
+        {"\xFF\xFE", "??"},                // not UTF-8 at all
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(text_1252_from_utf8(c.utf8), c.cp1252) << c.utf8;
+    EXPECT_EQ(helm::gdi::cp1252_from_unicode(0x0153), '\x9C');
+    EXPECT_EQ(helm::gdi::cp1252_from_unicode(0x2192), 0);
+}
+
 TEST(Text, TextAlignmentPlacesTheCellAroundTheReferencePoint)
 {
     HFONT font = dialog_font();

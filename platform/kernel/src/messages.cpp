@@ -85,17 +85,44 @@ void wait_queue_until(MessageQueue& queue, std::unique_lock<std::mutex>& lock, u
 
 using Push = LocalPost;
 
-Push push(const std::shared_ptr<MessageQueue>& queue, const MSG& msg)
+constexpr UINT key_first = 0x0100;   // WM_KEYDOWN
+constexpr UINT key_last = 0x0109;    // the last keyboard message
+constexpr UINT mouse_move = 0x0200;  // WM_MOUSEMOVE
+
+// The wake bit a message sets: input by its kind, anything else posted.
+DWORD wake_bit(const MSG& msg, bool input)
+{
+    if (!input)
+        return QS_POSTMESSAGE;
+    if (msg.message >= key_first && msg.message <= key_last)
+        return QS_KEY;
+    return msg.message == mouse_move ? QS_MOUSEMOVE : QS_MOUSEBUTTON;
+}
+
+Push push(const std::shared_ptr<MessageQueue>& queue, const MSG& msg, bool input, bool routed = false)
 {
     bool ring_wake;
     {
         std::lock_guard lock(queue->mutex);
         if (queue->retired)
             return Push::no_queue;
-        if (queue->posted.size() >= HELM_QUEUE_LIMIT)
+        const size_t waiting = input ? queue->input.size() : queue->posted.size();
+        MessageQueue::Input* last_input = input && waiting > 0 ? &queue->input.back() : nullptr;
+        // A mouse move replaces one still waiting at the end of the input,
+        // as Windows coalesces them: a busy thread sees where the mouse is,
+        // not every place it passed.
+        if (last_input && msg.message == mouse_move && !last_input->routed &&
+            last_input->msg.message == mouse_move && last_input->msg.hwnd == msg.hwnd &&
+            last_input->msg.wParam == msg.wParam) {
+            last_input->msg = msg;
+        } else if (waiting >= HELM_QUEUE_LIMIT) {
             return Push::full;
-        queue->posted.push_back(msg);
-        queue->posted_new = true;
+        } else if (input) {
+            queue->input.push_back({msg, queue->next_input_serial++, routed});
+        } else {
+            queue->posted.push_back(msg);
+        }
+        queue->fresh |= wake_bit(msg, input);
         ring_wake = queue->in_object_wait;
     }
     queue->changed.notify_all();
@@ -136,9 +163,10 @@ void run_sent(MessageQueue& queue)
     }
 }
 
-// Looks for a message under the queue's lock: posted ones first, then the
-// quit request. Returns true with *msg filled.
-bool take_locked(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
+std::atomic<InputRouter*> g_router{nullptr};
+
+// Takes the first posted message that passes the filter, under the lock.
+bool take_posted_locked(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
 {
     for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
         if (matches(*it, window, first, last)) {
@@ -149,16 +177,62 @@ bool take_locked(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT l
             return true;
         }
     }
-    if (queue.quit) {
-        *msg = MSG{};
-        msg->message = WM_QUIT;
-        msg->wParam = static_cast<WPARAM>(queue.quit_code);
-        msg->time = GetTickCount();
+    return false;
+}
+
+// Takes the first input that passes the filter. Each input is routed (by
+// the window layer, without the lock held) when the thread first comes to
+// it, so it goes where the focus and the windows are after everything
+// before it was handled.
+bool take_input(MessageQueue& queue, LPMSG msg, HWND window, UINT first, UINT last, bool remove)
+{
+    InputRouter* router = g_router.load(std::memory_order_acquire);
+    for (size_t i = 0;; ++i) {
+        MessageQueue::Input entry;
+        {
+            std::lock_guard lock(queue.mutex);
+            if (i >= queue.input.size())
+                return false;
+            entry = queue.input[i];
+        }
+        bool keep = true;
+        if (!entry.routed && router)
+            keep = router->route(&entry.msg);
+        std::lock_guard lock(queue.mutex);
+        auto it = std::find_if(queue.input.begin(), queue.input.end(),
+                               [&](const MessageQueue::Input& e) { return e.serial == entry.serial; });
+        if (it == queue.input.end() || !keep) {
+            // Dropped meanwhile (its window went away) or by the router.
+            if (it != queue.input.end())
+                queue.input.erase(it);
+            i = static_cast<size_t>(-1);
+            continue;
+        }
+        it->msg = entry.msg;
+        it->routed = true;
+        i = static_cast<size_t>(it - queue.input.begin());
+        if (!matches(entry.msg, window, first, last))
+            continue;
+        *msg = entry.msg;
         if (remove)
-            queue.quit = false;
+            queue.input.erase(it);
+        queue.last_message_time = msg->time;
         return true;
     }
-    return false;
+}
+
+// The quit request, once nothing else is waiting, under the lock.
+bool take_quit_locked(MessageQueue& queue, LPMSG msg, bool remove)
+{
+    if (!queue.quit)
+        return false;
+    *msg = MSG{};
+    msg->message = WM_QUIT;
+    msg->wParam = static_cast<WPARAM>(queue.quit_code);
+    msg->time = GetTickCount();
+    if (remove)
+        queue.quit = false;
+    return true;
 }
 
 }  // namespace
@@ -189,6 +263,7 @@ void retire_current_queue()
         std::lock_guard lock(queue->mutex);
         queue->retired = true;
         queue->posted.clear();
+        queue->input.clear();
     }
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
@@ -210,7 +285,13 @@ void set_remote_delivery(RemoteDelivery* delivery)
 LocalPost post_to_local_thread(DWORD threadId, const MSG& msg)
 {
     auto queue = find_queue(threadId);
-    return queue ? push(queue, msg) : LocalPost::no_queue;
+    return queue ? push(queue, msg, false) : LocalPost::no_queue;
+}
+
+LocalPost post_input_to_local_thread(DWORD threadId, const MSG& msg, bool routed)
+{
+    auto queue = find_queue(threadId);
+    return queue ? push(queue, msg, true, routed) : LocalPost::no_queue;
 }
 
 bool queue_sent_work(DWORD threadId, std::function<void()> work)
@@ -236,6 +317,8 @@ void ensure_current_queue() { current_queue(); }
 
 void set_generated_messages(GeneratedMessages* source) { g_generated.store(source, std::memory_order_release); }
 
+void set_input_router(InputRouter* router) { g_router.store(router, std::memory_order_release); }
+
 void wake_thread(DWORD threadId)
 {
     auto queue = find_queue(threadId);
@@ -259,6 +342,7 @@ void discard_window_messages(DWORD threadId, HWND window)
         return;
     std::lock_guard lock(queue->mutex);
     std::erase_if(queue->posted, [&](const MSG& msg) { return msg.hwnd == window; });
+    std::erase_if(queue->input, [&](const MessageQueue::Input& input) { return input.msg.hwnd == window; });
 }
 
 }  // namespace helm::kernel
@@ -276,7 +360,7 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
     // so a thread can post to itself first thing.
     current_queue();
     if (auto queue = find_queue(threadId)) {
-        switch (push(queue, msg)) {
+        switch (push(queue, msg, false)) {
         case Push::delivered: return TRUE;
         case Push::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return FALSE;
         case Push::no_queue: SetLastError(ERROR_INVALID_THREAD_ID); return FALSE;
@@ -308,10 +392,17 @@ BOOL GetMessage(LPMSG msg, HWND window, UINT first, UINT last)
         run_sent(*queue);
         {
             std::lock_guard lock(queue->mutex);
-            queue->posted_new = false;
+            queue->fresh = 0;
             queue->generated_new = false;
-            if (take_locked(*queue, msg, window, first, last, true))
+            if (take_posted_locked(*queue, msg, window, first, last, true))
                 return msg->message == WM_QUIT ? FALSE : TRUE;
+        }
+        if (take_input(*queue, msg, window, first, last, true))
+            return TRUE;
+        {
+            std::lock_guard lock(queue->mutex);
+            if (take_quit_locked(*queue, msg, true))
+                return FALSE;
         }
         GeneratedMessages* source = generated();
         uint64_t due = UINT64_MAX;
@@ -325,7 +416,7 @@ BOOL GetMessage(LPMSG msg, HWND window, UINT first, UINT last)
         }
         std::unique_lock lock(queue->mutex);
         wait_queue_until(*queue, lock, due, [&] {
-            return !queue->sent.empty() || queue->posted_new || queue->quit || queue->generated_new;
+            return !queue->sent.empty() || queue->fresh || queue->quit || queue->generated_new;
         });
     }
 }
@@ -341,9 +432,16 @@ BOOL PeekMessage(LPMSG msg, HWND window, UINT first, UINT last, UINT removeFlags
     const bool remove = (removeFlags & PM_REMOVE) != 0;
     {
         std::lock_guard lock(queue->mutex);
-        queue->posted_new = false;
+        queue->fresh = 0;
         queue->generated_new = false;
-        if (take_locked(*queue, msg, window, first, last, remove))
+        if (take_posted_locked(*queue, msg, window, first, last, remove))
+            return TRUE;
+    }
+    if (take_input(*queue, msg, window, first, last, remove))
+        return TRUE;
+    {
+        std::lock_guard lock(queue->mutex);
+        if (take_quit_locked(*queue, msg, remove))
             return TRUE;
     }
     GeneratedMessages* source = generated();
@@ -372,6 +470,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
 {
     auto queue = current_queue();
     const bool wants_posted = (wakeMask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) != 0;
+    const DWORD wanted = (wants_posted ? QS_POSTMESSAGE : 0) | (wakeMask & QS_INPUT);
     const DWORD generated_mask = wakeMask & (QS_PAINT | QS_TIMER);
     GeneratedMessages* source = generated_mask ? generated() : nullptr;
     auto input_arrived = [&] {
@@ -379,7 +478,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
         {
             std::lock_guard lock(queue->mutex);
             queue->generated_new = false;
-            if (wants_posted && (queue->posted_new || queue->quit))
+            if ((queue->fresh & wanted) || (wants_posted && queue->quit))
                 return true;
         }
         return source && (source->ready() & generated_mask) != 0;
@@ -394,7 +493,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
                 return WAIT_TIMEOUT;
             std::unique_lock lock(queue->mutex);
             wait_queue_until(*queue, lock, std::min(deadline, next_due()), [&] {
-                return !queue->sent.empty() || (wants_posted && (queue->posted_new || queue->quit)) ||
+                return !queue->sent.empty() || (queue->fresh & wanted) || (wants_posted && queue->quit) ||
                        (source && queue->generated_new);
             });
         }
@@ -434,14 +533,14 @@ DWORD GetQueueStatus(UINT flags)
     GeneratedMessages* source = generated();
     DWORD now = source ? source->ready() & (QS_PAINT | QS_TIMER) : 0;
     std::lock_guard lock(queue->mutex);
-    DWORD fresh = 0;
     if (!queue->posted.empty() || queue->quit)
         now |= QS_POSTMESSAGE;
+    for (const auto& input : queue->input)
+        now |= wake_bit(input.msg, true);
     if (!queue->sent.empty())
         now |= QS_SENDMESSAGE;
-    if (queue->posted_new)
-        fresh |= QS_POSTMESSAGE;
-    queue->posted_new = false;
+    const DWORD fresh = queue->fresh;
+    queue->fresh = 0;
     return ((fresh & flags) << 16) | (now & flags);
 }
 

@@ -17,12 +17,24 @@ struct MessageQueue {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<MSG> posted;
+    // Mouse and keyboard input, served after the posted messages as Windows
+    // serves its input queue (so that what TranslateMessage posts for a key
+    // comes before the next key), and routed (given its window) only when
+    // the thread comes to it.
+    struct Input {
+        MSG msg;
+        uint64_t serial;
+        bool routed;
+    };
+    std::deque<Input> input;
+    uint64_t next_input_serial = 0;
     std::deque<std::function<void()>> sent;
     bool quit = false;
     int quit_code = 0;
-    // Windows' "new posted message" wake bit: set by a post, cleared when the
-    // thread gets or peeks; MsgWaitForMultipleObjects waits for it.
-    bool posted_new = false;
+    // Windows' "new message" wake bits (QS_POSTMESSAGE, QS_KEY, QS_MOUSEMOVE,
+    // QS_MOUSEBUTTON): set by a post, cleared when the thread gets or peeks;
+    // MsgWaitForMultipleObjects waits for them.
+    DWORD fresh = 0;
     // Set while the owner waits on the process-wide wake-up (a wait with
     // handles), so posts also ring that.
     bool in_object_wait = false;

@@ -205,6 +205,102 @@ TEST(Messages, MsgWaitWithHandles)
     EXPECT_EQ(MsgWaitForMultipleObjects(1, &bogus, FALSE, 0, QS_POSTMESSAGE), WAIT_FAILED);
 }
 
+MSG input_message(UINT message, WPARAM wParam)
+{
+    MSG msg{};
+    msg.message = message;
+    msg.wParam = wParam;
+    return msg;
+}
+
+TEST(Messages, InputIsServedAfterPostedMessagesAndBeforeQuit)
+{
+    constexpr UINT key_down = 0x0100, mouse_move = 0x0200, button_down = 0x0201;
+    DWORD me = GetCurrentThreadId();
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    using helm::kernel::post_input_to_local_thread;
+    ASSERT_EQ(post_input_to_local_thread(me, input_message(key_down, 'A')), helm::kernel::LocalPost::delivered);
+    // Mouse moves waiting last are coalesced; one behind a press is kept.
+    post_input_to_local_thread(me, input_message(mouse_move, 0));
+    post_input_to_local_thread(me, input_message(mouse_move, 0));
+    post_input_to_local_thread(me, input_message(button_down, 1));
+    post_input_to_local_thread(me, input_message(mouse_move, 1));
+    PostQuitMessage(0);
+    ASSERT_TRUE(PostThreadMessage(me, kPing, 0, 0));  // posted after all of it, served first
+
+    EXPECT_EQ(GetQueueStatus(QS_ALLINPUT) & 0xFFFF, QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE);
+    std::vector<UINT> order;
+    while (GetMessage(&msg, nullptr, 0, 0))
+        order.push_back(msg.message);
+    EXPECT_EQ(order, (std::vector<UINT>{kPing, key_down, mouse_move, button_down, mouse_move}));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+}
+
+// Routes input as a window layer would, recording when it is asked.
+struct RecordingRouter final : helm::kernel::InputRouter {
+    bool route(MSG* msg) override
+    {
+        routed.push_back(static_cast<int>(msg->wParam));
+        msg->lParam = 100 + static_cast<LPARAM>(routed.size());
+        return msg->wParam != 0;  // 0 has nowhere to go
+    }
+    std::vector<int> routed;
+};
+
+TEST(Messages, InputIsRoutedOnlyWhenTheThreadComesToIt)
+{
+    DWORD me = GetCurrentThreadId();
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    RecordingRouter router;
+    helm::kernel::set_input_router(&router);
+    using helm::kernel::post_input_to_local_thread;
+    for (WPARAM key : {1, 0, 2})
+        post_input_to_local_thread(me, input_message(0x0100, key));
+    MSG routed_elsewhere = input_message(0x0100, 3);
+    routed_elsewhere.lParam = 7;
+    post_input_to_local_thread(me, routed_elsewhere, true);
+
+    // A peek routes the first input once; taking it does not route again.
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(router.routed, (std::vector<int>{1}));
+    ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.lParam, 101);
+    EXPECT_EQ(router.routed, (std::vector<int>{1}));
+    // Input the router drops is never seen; input routed already is not
+    // routed again.
+    ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.wParam, 2u);
+    ASSERT_TRUE(GetMessage(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_EQ(msg.lParam, 7);
+    EXPECT_EQ(router.routed, (std::vector<int>{1, 0, 2}));
+    EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    helm::kernel::set_input_router(nullptr);
+}
+
+TEST(Messages, MsgWaitWakesForInputOnlyWhenAskedTo)
+{
+    DWORD me = GetCurrentThreadId();
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    helm::kernel::post_input_to_local_thread(me, input_message(0x0100, 'A'));
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_POSTMESSAGE), WAIT_TIMEOUT);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_MOUSE), WAIT_TIMEOUT);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_KEY), WAIT_OBJECT_0);
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>('A'));
+
+    std::thread typist([=] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        helm::kernel::post_input_to_local_thread(me, input_message(0x0201, 1));
+    });
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT), WAIT_OBJECT_0);
+    typist.join();
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
 TEST(Messages, SentWorkRunsBeforePostedMessages)
 {
     DWORD me = GetCurrentThreadId();

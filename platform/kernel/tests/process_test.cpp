@@ -262,6 +262,9 @@ TEST_F(ReplacedStarter, CreateProcessPassesTheServerStartAsAsked)
 
 TEST_F(ReplacedStarter, ApplicationNameDirectoryAndEnvironmentBlock)
 {
+    // The only HELM_ variable of the caller's is the one set here.
+    const std::string headless = getenv("HELM_HEADLESS") ? getenv("HELM_HEADLESS") : "";
+    unsetenv("HELM_HEADLESS");
     setenv("HELM_WINDIR", "/carried/over", 1);
     const char block[] = "A=1\0HELM_STATION=/chosen\0=C:=ignored\0noequals\0\0";
     char line[] = "shown-name arg";
@@ -270,6 +273,8 @@ TEST_F(ReplacedStarter, ApplicationNameDirectoryAndEnvironmentBlock)
     ASSERT_TRUE(CreateProcess("\\usr\\bin\\real", line, nullptr, nullptr, FALSE, 0, const_cast<char*>(block),
                               "\\var\\tmp", &si, &pi));
     unsetenv("HELM_WINDIR");
+    if (!headless.empty())
+        setenv("HELM_HEADLESS", headless.c_str(), 1);
     ASSERT_EQ(starts.size(), 1u);
     const ProcessStart& s = starts[0];
     EXPECT_EQ(s.program, "/usr/bin/real");

@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -57,32 +62,58 @@ TEST_F(CommPort, EventsSeenBeforeTheWaitAreGivenAtOnce)
     EXPECT_EQ(pty.read(2), "xy");
 }
 
+// Whether a thread of this process sits blocked in a system call other than
+// a lock's (futex): a thread in WaitCommEvent does so only inside its wait.
+bool blocked_in_wait(pid_t thread)
+{
+    std::ifstream calls("/proc/self/task/" + std::to_string(thread) + "/syscall");
+    std::string first;
+    if (!(calls >> first) || first == "running")
+        return false;
+    char* end = nullptr;
+    const long number = std::strtol(first.c_str(), &end, 10);
+    return end && *end == '\0' && number >= 0 && number != SYS_futex;
+}
+
 TEST_F(CommPort, MaskChangeAndCloseEndAWaitOfAnotherThread)
 {
     ASSERT_TRUE(SetCommMask(handle, EV_RXCHAR));
     std::atomic<int> result{-1};
+    std::atomic<pid_t> waiter_id{0};
     DWORD events = 99;
-    std::thread waiter([&] { result = WaitCommEvent(handle, &events, nullptr); });
-    Sleep(100);
-    EXPECT_EQ(result, -1);
-    ASSERT_TRUE(SetCommMask(handle, EV_RXCHAR));
+    // Each change or close is made once the other thread waits: before, it
+    // would not be that wait's.
+    auto waiting = [&] {
+        return helm::test::eventually([&] { return waiter_id && blocked_in_wait(waiter_id); }, 20000);
+    };
+    std::thread waiter([&] {
+        waiter_id = gettid();
+        result = WaitCommEvent(handle, &events, nullptr);
+    });
+    EXPECT_TRUE(waiting());
+    EXPECT_EQ(result, -1) << "no event, no end";
+    EXPECT_TRUE(SetCommMask(handle, EV_RXCHAR));
     waiter.join();
     EXPECT_EQ(result, TRUE);
     EXPECT_EQ(events, 0u) << "a changed mask ends the wait with no event";
 
     DWORD error = 0;
+    waiter_id = 0;
     std::thread closed_waiter([&] {
+        waiter_id = gettid();
         result = WaitCommEvent(handle, &events, nullptr);
         error = GetLastError();
     });
-    Sleep(50);
+    EXPECT_TRUE(waiting());
     uint64_t start = helm::kernel::steady_ms();
     CloseHandle(handle);
     closed_waiter.join();
     handle = INVALID_HANDLE_VALUE;
     EXPECT_EQ(result, FALSE);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_OPERATION_ABORTED));
-    EXPECT_LT(helm::kernel::steady_ms() - start, 1000u);
+    // The close itself ends the wait, not some later event (generous for a
+    // loaded machine: the wait looks at its handle four times a second).
+    EXPECT_LT(helm::kernel::steady_ms() - start, 10000u);
 }
 
 TEST_F(CommPort, BadCallsFailWithCodes)

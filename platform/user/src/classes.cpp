@@ -72,6 +72,7 @@ void helm::user::register_control_classes(std::initializer_list<ControlClass> cl
         wc.cbSize = sizeof wc;
         wc.style = c.style | CS_GLOBALCLASS;
         wc.lpfnWndProc = c.proc;
+        wc.hCursor = LoadCursor(nullptr, c.cursor);
         wc.lpszClassName = c.name;
         register_class(wc, true);
     }

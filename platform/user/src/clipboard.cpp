@@ -1,5 +1,8 @@
 // The process's clipboard: which window has it open, who owns it, and the
-// block of each format it holds.
+// block of each format it holds. It is joined to the desktop's through the
+// screen: what the process puts there is published when the clipboard is
+// closed, and what another program put there is taken in before the
+// clipboard is read.
 
 #include <algorithm>
 #include <cstring>
@@ -9,6 +12,7 @@
 
 #include "helm/kernel/error.h"
 #include "helm/user/clipboard.h"
+#include "helm/user/screen.h"
 #include "helm/user/winuser.h"
 
 namespace {
@@ -25,6 +29,7 @@ struct Clipboard {
     bool emptied_by_opener = false;
     HWND owner = nullptr;
     std::vector<Entry> entries;  // in the order they were set
+    bool changed = false;        // by the opener, since it opened it
 };
 
 std::mutex g_mutex;
@@ -39,10 +44,75 @@ bool opened_here(const Clipboard& c)
     return c.open && c.opener == std::this_thread::get_id();
 }
 
+// A new block holding `bytes`, or null.
+HGLOBAL block_of(const std::vector<std::byte>& bytes)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    void* data = block ? GlobalLock(block) : nullptr;
+    if (!data) {
+        if (block)
+            GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(data, bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    return block;
+}
+
+std::vector<std::byte> bytes_of(HGLOBAL block)
+{
+    std::vector<std::byte> bytes;
+    if (const void* data = GlobalLock(block)) {
+        bytes.resize(GlobalSize(block));
+        std::memcpy(bytes.data(), data, bytes.size());
+        GlobalUnlock(block);
+    }
+    return bytes;
+}
+
+// Takes in what another program put on the desktop's clipboard since the
+// process last looked, unless someone here has the clipboard open. The
+// previous owner learns it lost the clipboard, as when another program
+// empties it on Windows.
+void take_in_desktop_clipboard()
+{
+    {
+        std::lock_guard lock(g_mutex);
+        if (clipboard().open)
+            return;
+    }
+    std::vector<helm::user::ClipboardItem> items;
+    if (!helm::user::screen()->clipboard_from_desktop(&items))
+        return;
+    std::vector<Entry> taken;
+    for (const auto& item : items)
+        if (HGLOBAL block = item.format ? block_of(item.bytes) : nullptr)
+            taken.push_back({item.format, block});
+    HWND previous;
+    {
+        std::lock_guard lock(g_mutex);
+        Clipboard& c = clipboard();
+        if (c.open) {
+            // Opened meanwhile: what it holds now stands.
+            for (const Entry& e : taken)
+                GlobalFree(e.block);
+            return;
+        }
+        taken.swap(c.entries);
+        previous = c.owner;
+        c.owner = nullptr;
+    }
+    if (previous && IsWindow(previous))
+        SendMessage(previous, WM_DESTROYCLIPBOARD, 0, 0);
+    for (const Entry& e : taken)
+        GlobalFree(e.block);
+}
+
 }  // namespace
 
 BOOL OpenClipboard(HWND owner)
 {
+    take_in_desktop_clipboard();
     if (owner && !IsWindow(owner)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
@@ -55,6 +125,8 @@ BOOL OpenClipboard(HWND owner)
     }
     if (!c.open || c.open_window != owner)
         c.emptied_by_opener = false;
+    if (!c.open)
+        c.changed = false;
     c.open = true;
     c.opener = std::this_thread::get_id();
     c.open_window = owner;
@@ -63,15 +135,26 @@ BOOL OpenClipboard(HWND owner)
 
 BOOL CloseClipboard()
 {
-    std::lock_guard lock(g_mutex);
-    Clipboard& c = clipboard();
-    if (!opened_here(c)) {
-        SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
-        return FALSE;
+    std::vector<helm::user::ClipboardItem> published;
+    bool changed;
+    {
+        std::lock_guard lock(g_mutex);
+        Clipboard& c = clipboard();
+        if (!opened_here(c)) {
+            SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+            return FALSE;
+        }
+        changed = c.changed;
+        if (changed)
+            for (const Entry& e : c.entries)
+                published.push_back({e.format, bytes_of(e.block)});
+        c.open = false;
+        c.open_window = nullptr;
+        c.emptied_by_opener = false;
+        c.changed = false;
     }
-    c.open = false;
-    c.open_window = nullptr;
-    c.emptied_by_opener = false;
+    if (changed)
+        helm::user::screen()->clipboard_published(published);
     return TRUE;
 }
 
@@ -90,6 +173,7 @@ BOOL EmptyClipboard()
         previous = c.owner;
         c.owner = c.open_window;
         c.emptied_by_opener = true;
+        c.changed = true;
     }
     // The previous owner learns it lost the clipboard; sent outside the lock
     // because its answer may use the clipboard.
@@ -121,6 +205,7 @@ HANDLE SetClipboardData(UINT format, HANDLE block)
             SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
             return nullptr;
         }
+        c.changed = true;
         auto it = std::find_if(c.entries.begin(), c.entries.end(), [&](const Entry& e) { return e.format == format; });
         if (it != c.entries.end()) {
             replaced = it->block == block ? nullptr : it->block;
@@ -151,6 +236,7 @@ HANDLE GetClipboardData(UINT format)
 
 BOOL IsClipboardFormatAvailable(UINT format)
 {
+    take_in_desktop_clipboard();
     std::lock_guard lock(g_mutex);
     const auto& entries = clipboard().entries;
     return std::any_of(entries.begin(), entries.end(), [&](const Entry& e) { return e.format == format; });
@@ -158,6 +244,7 @@ BOOL IsClipboardFormatAvailable(UINT format)
 
 int CountClipboardFormats()
 {
+    take_in_desktop_clipboard();
     std::lock_guard lock(g_mutex);
     return static_cast<int>(clipboard().entries.size());
 }

@@ -1,7 +1,11 @@
 #include "common_dialog.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <functional>
+
+#include "helm/user/screen.h"
 
 namespace helm::user {
 
@@ -27,6 +31,19 @@ void set_common_dialog_shown(std::function<void(HWND dialog)> shown)
 void note_when_shown(HWND window)
 {
     PostMessage(window, shown_note, 0, 0);
+}
+
+bool nobody_answers(std::string_view kind, std::string_view caption, std::string_view text)
+{
+    if (screen()->has_operator() || shown_hook().get())
+        return false;
+    // Bounded: a box's text is the program's, but may carry what it read.
+    constexpr size_t most = 4096;
+    const std::string line = std::string(program_invocation_short_name) + ": " + std::string(kind) + " \"" +
+                             std::string(caption.substr(0, most)) + "\" with no operator: " +
+                             std::string(text.substr(0, most)) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return true;
 }
 
 bool common_dialog_message(HWND dialog, UINT message)

@@ -20,6 +20,13 @@ bool common_dialog_message(HWND dialog, UINT message);
 // menu), whose procedure then hands its messages to common_dialog_message.
 void note_when_shown(HWND window);
 
+// True when no one can answer one of the layer's modal dialogs: the screen
+// has no operator and no test acts on shown dialogs. The dialog's kind,
+// caption and text are then written to standard error, where a program run
+// without an operator is heard, and the caller fails at once instead of
+// waiting for ever.
+bool nobody_answers(std::string_view kind, std::string_view caption, std::string_view text);
+
 // A seam's value under a lock, copied out so it runs without it.
 template <typename F>
 class Seam {

@@ -268,6 +268,10 @@ BOOL run(LPOPENFILENAME ofn, bool save)
         if (c.filter_index > 0)
             index = c.filter_index;
     } else {
+        if (nobody_answers(save ? "save dialog" : "open dialog", q.title, system_path(folder))) {
+            t_extended_error = CDERR_DIALOGFAILURE;
+            return FALSE;
+        }
         if (run_dialog(d) != IDOK)
             return FALSE;
         chosen = d.chosen;

@@ -213,6 +213,8 @@ LPITEMIDLIST SHBrowseForFolder(LPBROWSEINFO info)
             return nullptr;
         chosen = trimmed(join_path(b.folder, helm::kernel::native_path(c.path)));
     } else {
+        if (nobody_answers("folder browser", "Browse for Folder", b.question.title))
+            return nullptr;
         TemplateWriter t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | WS_VISIBLE, 0, 0, 220, 200,
                          "Browse for Folder", "MS Shell Dlg", 8);
         t.add(0x0082, SS_LEFT | SS_NOPREFIX | WS_VISIBLE, 7, 7, 206, 16, title_id, b.question.title);

@@ -231,6 +231,8 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
         screen()->window_moved(window, new_rect);
     if (was_visible != now_visible)
         screen()->window_shown(window, now_visible);
+    if (!(pos.flags & SWP_NOZORDER) && !(GetWindowLong(window, GWL_STYLE) & WS_CHILD))
+        screen()->window_restacked(window);
     return TRUE;
 }
 
@@ -405,6 +407,7 @@ HWND SetActiveWindow(HWND window)
         SendMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(window));
     if (window)
         SendMessage(window, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+    screen()->window_activated(window);
     return old;
 }
 

@@ -10,7 +10,9 @@
 
 #include "helm/kernel/clock.h"
 #include "helm/kernel/error.h"
+#include "helm/kernel/messages.h"
 #include "helm/kernel/threads.h"
+#include "helm/user/screen.h"
 #include "window_table.h"
 
 using namespace helm::user;
@@ -137,15 +139,18 @@ bool enabled_chain(HWND window)
     return true;
 }
 
-// Two presses of one button on one window of a CS_DBLCLKS class, within the
+// Two presses of one button on one part of one window, within the
 // double-click time and a 4-pixel square: the second is a double click, as
-// Windows makes it. A third press starts again.
+// Windows makes it: over the client area for a window of a CS_DBLCLKS class,
+// over the frame (caption, menu bar, the window's own bars) for any window.
+// A third press starts again.
 constexpr DWORD double_click_ms = 500;
 constexpr LONG double_click_half_square = 2;
 
 struct LastPress {
     UINT message = 0;
     uint32_t window = 0;
+    LRESULT part = HTNOWHERE;
     POINT point{};
     DWORD time = 0;
 };
@@ -160,7 +165,9 @@ bool wants_double_clicks(HWND window)
     return w && (w->window_class->style & CS_DBLCLKS);
 }
 
-UINT press_or_double(UINT message, HWND target, POINT screen_point)
+// `part` is where the press is (the hit-test answer; HTCLIENT with the
+// capture).
+UINT press_or_double(UINT message, HWND target, LRESULT part, POINT screen_point, DWORD now)
 {
     UINT double_message = message == WM_LBUTTONDOWN   ? WM_LBUTTONDBLCLK
                           : message == WM_RBUTTONDOWN ? WM_RBUTTONDBLCLK
@@ -168,46 +175,164 @@ UINT press_or_double(UINT message, HWND target, POINT screen_point)
                                                       : 0;
     if (!double_message)
         return message;
-    const DWORD now = GetTickCount();
     std::lock_guard lock(g_press_mutex);
     const LastPress& last = g_last_press;
-    if (last.message == message && last.window == WindowTable::value_of(target) &&
+    if (last.message == message && last.window == WindowTable::value_of(target) && last.part == part &&
         now - last.time <= double_click_ms && std::abs(screen_point.x - last.point.x) <= double_click_half_square &&
-        std::abs(screen_point.y - last.point.y) <= double_click_half_square && wants_double_clicks(target)) {
+        std::abs(screen_point.y - last.point.y) <= double_click_half_square &&
+        (part != HTCLIENT || wants_double_clicks(target))) {
         g_last_press = {};
         return double_message;
     }
-    g_last_press = {message, WindowTable::value_of(target), screen_point, now};
+    g_last_press = {message, WindowTable::value_of(target), part, screen_point, now};
     return message;
 }
 
-bool post_mouse(UINT message, POINT screen_point)
+// Where the mouse was last handed in: the point of every input message.
+std::atomic<uint64_t> g_cursor_point{0};
+
+POINT cursor_point()
 {
-    HWND target = GetCapture();
-    LRESULT hit = HTCLIENT;
-    if (!target) {
-        target = WindowFromPoint(screen_point);
-        if (!target || !enabled_chain(target))
-            return false;
-        hit = SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(screen_point.x, screen_point.y));
-    }
-    message = press_or_double(message, target, screen_point);
-    // Over the frame (caption, icon, menu bar, the window's own bars) the
-    // non-client form, with the part and the screen point; a window that
-    // answers no part gets the client form.
-    if (hit > HTCLIENT)
-        return PostMessage(target, message - WM_MOUSEMOVE + WM_NCMOUSEMOVE, static_cast<WPARAM>(hit),
-                           MAKELPARAM(screen_point.x, screen_point.y)) != FALSE;
-    POINT client = screen_point;
-    ScreenToClient(target, &client);
-    return PostMessage(target, message, mouse_flags(), MAKELPARAM(client.x, client.y)) != FALSE;
+    const uint64_t packed = g_cursor_point.load();
+    return {static_cast<LONG>(static_cast<int32_t>(packed >> 32)), static_cast<LONG>(static_cast<int32_t>(packed))};
 }
 
-// lParam of a key message: repeat count 1, the previous state in bit 30 and
-// the transition in bit 31, as Windows fills them.
-LPARAM key_lparam(bool down, bool was_down, bool alt)
+// Hands input in: on the input of the thread of `window` (the window it
+// will most likely reach), to be routed when that thread comes to it.
+bool hand_in(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD time, POINT point)
 {
-    DWORD value = 1;
+    const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+    if (!thread)
+        return false;
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = time;
+    msg.pt = point;
+    return posted_to_window(helm::kernel::post_input_to_local_thread(thread, msg));
+}
+
+DWORD time_of(const input::Origin& origin) { return origin.time ? origin.time : GetTickCount(); }
+
+// The window under a point, looked for first in the top-level window the
+// input was seen in (other windows of ours may lie above it in our order
+// but below it on the screen).
+HWND window_under(POINT screen_point, HWND top_level)
+{
+    if (top_level && IsWindow(top_level)) {
+        if (uint32_t h = hit({WindowTable::value_of(top_level)}, screen_point, true))
+            return WindowTable::hwnd_of(h);
+    }
+    return WindowFromPoint(screen_point);
+}
+
+// Where mouse input goes now: the capture, else an enabled window under
+// the point.
+HWND mouse_target(POINT screen_point, HWND top_level)
+{
+    if (HWND capture = GetCapture())
+        return capture;
+    HWND target = window_under(screen_point, top_level);
+    return target && enabled_chain(target) ? target : nullptr;
+}
+
+// The window under the mouse chooses the cursor for the part it is over, as
+// Windows asks it with WM_SETCURSOR; nothing is asked while a window has the
+// capture.
+void ask_for_cursor(HWND window, LRESULT part, UINT mouse_message)
+{
+    if (!GetCapture())
+        SendMessage(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                    MAKELPARAM(static_cast<WORD>(part), mouse_message));
+}
+
+bool is_mouse_button_or_move(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK; }
+
+// Mouse input made the message of its window: the window is asked which
+// part of it is under the point (WM_NCHITTEST; the capture takes it all as
+// its client area). Over the client area comes the client form with client
+// coordinates and the MK_ flags; over the frame (caption, icon, close box,
+// menu bar, the window's own bars) the non-client form with the part and
+// the screen point. A window that answers no part gets the client form.
+void make_mouse_message(MSG* msg, HWND target, bool captured)
+{
+    LRESULT part = HTCLIENT;
+    if (!captured) {
+        part = SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(msg->pt.x, msg->pt.y));
+        if (part < HTCLIENT)
+            part = HTCLIENT;
+    }
+    msg->message = press_or_double(msg->message, target, part, msg->pt, msg->time);
+    if (part != HTCLIENT) {
+        msg->message = msg->message - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
+        msg->wParam = static_cast<WPARAM>(part);
+        msg->lParam = MAKELPARAM(msg->pt.x, msg->pt.y);
+    } else {
+        POINT client = msg->pt;
+        ScreenToClient(target, &client);
+        msg->lParam = MAKELPARAM(client.x, client.y);
+    }
+    msg->hwnd = target;
+    if (!captured)
+        ask_for_cursor(target, part, msg->message);
+}
+
+// Input becomes its message when the thread comes to it, as on Windows:
+// mouse input goes to the capture or the window under the point as they are
+// then (which makes double clicks, the non-client forms and asks for the
+// cursor), keys, characters and the wheel to the thread's focus (or its
+// active window).
+class InputRouting final : public helm::kernel::InputRouter {
+public:
+    bool route(MSG* msg) override
+    {
+        if (is_mouse_button_or_move(msg->message)) {
+            HWND seen_in = msg->hwnd && IsWindow(msg->hwnd) ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
+            HWND target = mouse_target(msg->pt, seen_in);
+            if (!target)
+                return false;
+            const DWORD owner = GetWindowThreadProcessId(target, nullptr);
+            if (owner != GetCurrentThreadId()) {
+                // The capture or the window under the mouse is another
+                // thread's: the input goes on to that thread, to be made
+                // its message there, where the window answers its hit test.
+                msg->hwnd = target;
+                helm::kernel::post_input_to_local_thread(owner, *msg);
+                return false;
+            }
+            make_mouse_message(msg, target, target == GetCapture());
+            return true;
+        }
+        HWND target = GetFocus();
+        if (!target)
+            target = GetActiveWindow();
+        if (!target)
+            return false;
+        if (msg->message == WM_MOUSEWHEEL)
+            msg->lParam = MAKELPARAM(msg->pt.x, msg->pt.y);
+        msg->hwnd = target;
+        const DWORD owner = GetWindowThreadProcessId(target, nullptr);
+        if (owner != GetCurrentThreadId()) {
+            helm::kernel::post_input_to_local_thread(owner, *msg, true);
+            return false;
+        }
+        return true;
+    }
+};
+
+const bool g_router_installed = [] {
+    helm::kernel::set_input_router(new InputRouting);  // lives as long as the process
+    return true;
+}();
+
+// lParam of a key message: repeat count 1, the scan code in bits 16-23, Alt
+// in bit 29, the previous state in bit 30 and the transition in bit 31, as
+// Windows fills them.
+LPARAM key_lparam(bool down, bool was_down, bool alt, BYTE scan_code)
+{
+    DWORD value = 1 | (static_cast<DWORD>(scan_code) << 16);
     if (alt)
         value |= 1u << 29;
     if (was_down)
@@ -215,6 +340,19 @@ LPARAM key_lparam(bool down, bool was_down, bool alt)
     if (!down)
         value |= 1u << 31;
     return static_cast<LPARAM>(value);
+}
+
+// Mouse input handed in: on the input of the thread whose window will most
+// likely take it. False when nothing takes it now.
+bool mouse_move_or_button(UINT message, POINT screen_point, const input::Origin& origin)
+{
+    g_cursor_point = (static_cast<uint64_t>(static_cast<uint32_t>(screen_point.x)) << 32) |
+                     static_cast<uint32_t>(screen_point.y);
+    HWND likely = mouse_target(screen_point, origin.top_level);
+    if (!likely)
+        return false;
+    return hand_in(origin.top_level ? origin.top_level : likely, message, mouse_flags(), 0, time_of(origin),
+                   screen_point);
 }
 
 }  // namespace
@@ -227,6 +365,8 @@ HWND SetCapture(HWND window)
     }
     uint32_t previous = g_capture.exchange(WindowTable::value_of(window));
     HWND old = previous ? WindowTable::hwnd_of(previous) : nullptr;
+    if (old != window)
+        screen()->capture_changed(window);
     if (old && old != window && IsWindow(old))
         SendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(window));
     return old;
@@ -236,6 +376,8 @@ BOOL ReleaseCapture()
 {
     uint32_t previous = g_capture.exchange(0);
     HWND old = previous ? WindowTable::hwnd_of(previous) : nullptr;
+    if (old)
+        screen()->capture_changed(nullptr);
     if (old && IsWindow(old))
         SendMessage(old, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
@@ -246,7 +388,8 @@ HWND GetCapture()
     uint32_t h = g_capture.load();
     if (h && !IsWindow(WindowTable::hwnd_of(h))) {
         // Its window went away: the capture goes with it.
-        g_capture.compare_exchange_strong(h, 0);
+        if (g_capture.compare_exchange_strong(h, 0))
+            screen()->capture_changed(nullptr);
         return nullptr;
     }
     return h ? WindowTable::hwnd_of(h) : nullptr;
@@ -345,7 +488,7 @@ void note_input_message(const MSG& msg)
 
 namespace input {
 
-bool mouse_button(POINT screen_point, Button button, bool down)
+bool mouse_button(POINT screen_point, Button button, bool down, Origin origin)
 {
     static constexpr struct {
         Button button;
@@ -360,12 +503,19 @@ bool mouse_button(POINT screen_point, Button button, bool down)
         if (row.button != button)
             continue;
         set_async(row.key, down);
-        return post_mouse(down ? row.down : row.up, screen_point);
+        return mouse_move_or_button(down ? row.down : row.up, screen_point, origin);
     }
     return false;
 }
 
-bool mouse_move(POINT screen_point) { return post_mouse(WM_MOUSEMOVE, screen_point); }
+bool mouse_move(POINT screen_point, Origin origin) { return mouse_move_or_button(WM_MOUSEMOVE, screen_point, origin); }
+
+bool mouse_wheel(POINT screen_point, int delta, Origin origin)
+{
+    const auto turn = static_cast<WORD>(static_cast<short>(std::clamp(delta, -32768, 32767)));
+    return hand_in(origin.top_level ? origin.top_level : keyboard_target(), WM_MOUSEWHEEL,
+                   MAKEWPARAM(static_cast<WORD>(mouse_flags()), turn), 0, time_of(origin), screen_point);
+}
 
 HWND keyboard_target()
 {
@@ -395,25 +545,20 @@ HWND keyboard_target()
     return nullptr;
 }
 
-bool key(BYTE virtual_key, bool down)
+bool key(BYTE virtual_key, bool down, BYTE scan_code, Origin origin)
 {
     const bool was_down = async_down(virtual_key);
     set_async(virtual_key, down);
-    HWND target = keyboard_target();
-    if (!target)
-        return false;
     const bool alt = async_down(VK_MENU);
     const bool system = (alt && !async_down(VK_CONTROL)) || virtual_key == VK_F10 || virtual_key == VK_MENU;
     UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    return PostMessage(target, message, virtual_key, key_lparam(down, was_down, alt)) != FALSE;
+    return hand_in(origin.top_level ? origin.top_level : keyboard_target(), message, virtual_key,
+                   key_lparam(down, was_down, alt, scan_code), time_of(origin), cursor_point());
 }
 
 bool character(char c)
 {
-    HWND target = keyboard_target();
-    if (!target)
-        return false;
-    return PostMessage(target, WM_CHAR, static_cast<BYTE>(c), 1) != FALSE;
+    return hand_in(keyboard_target(), WM_CHAR, static_cast<BYTE>(c), 1, GetTickCount(), cursor_point());
 }
 
 }  // namespace input

@@ -14,6 +14,7 @@
 #include "helm/gdi/hooks.h"
 #include "helm/gdi/images.h"
 #include "helm/kernel/error.h"
+#include "helm/user/screen.h"
 #include "helm/user/winuser.h"
 
 namespace {
@@ -230,5 +231,11 @@ HANDLE LoadImage(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT 
     return load_unshared(module, name, type, cx, cy, flags);
 }
 
-HCURSOR SetCursor(HCURSOR cursor) { return g_cursor.exchange(cursor); }
+HCURSOR SetCursor(HCURSOR cursor)
+{
+    HCURSOR previous = g_cursor.exchange(cursor);
+    if (previous != cursor)
+        helm::user::screen()->cursor_changed(cursor);
+    return previous;
+}
 HCURSOR GetCursor() { return g_cursor.load(); }

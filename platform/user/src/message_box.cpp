@@ -146,6 +146,10 @@ int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     MessageBoxQuestion question{owner, text ? text : "", caption ? caption : "Error", type};
     if (auto answer = answer_seam().get())
         return answer(question);
+    if (nobody_answers("message box", question.caption, question.text)) {
+        SetLastError(ERROR_ACCESS_DENIED);  // no desktop to show it on
+        return 0;
+    }
 
     LPCSTR icon = nullptr;
     for (const auto& r : icon_rows)

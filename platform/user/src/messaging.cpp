@@ -13,6 +13,7 @@
 #include "helm/user/dialogs.h"
 #include "helm/user/input.h"
 #include "helm/user/menus.h"
+#include "helm/user/screen.h"
 #include "menu_table.h"
 #include "paint_internal.h"
 #include "placement.h"
@@ -227,16 +228,21 @@ BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = GetTickCount();
-    switch (helm::kernel::post_to_local_thread(owner, msg)) {
-    case helm::kernel::LocalPost::delivered: return TRUE;
-    case helm::kernel::LocalPost::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return FALSE;
-    case helm::kernel::LocalPost::no_queue: break;
-    }
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
+    return posted_to_window(helm::kernel::post_to_local_thread(owner, msg)) ? TRUE : FALSE;
 }
 
 namespace helm::user {
+bool posted_to_window(helm::kernel::LocalPost outcome)
+{
+    switch (outcome) {
+    case helm::kernel::LocalPost::delivered: return true;
+    case helm::kernel::LocalPost::full: SetLastError(ERROR_NOT_ENOUGH_QUOTA); return false;
+    case helm::kernel::LocalPost::no_queue: break;
+    }
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+}
+
 void post_to_local_top_level(UINT message, WPARAM wParam, LPARAM lParam)
 {
     std::vector<uint32_t> tops;
@@ -286,28 +292,21 @@ POINT point_of(LPARAM lParam)
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-// The character a key gives without a keyboard layout beyond US English.
-char character_of(WPARAM key, bool shift)
+bool key_held(int key) { return GetKeyState(key) < 0; }
+
+// The character a key message makes: Ctrl with a letter gives its control
+// character, anything else what the keyboard layout gives.
+char character_of(const MSG& msg)
 {
-    if (key >= 'A' && key <= 'Z')
-        return static_cast<char>(shift ? key : key - 'A' + 'a');
-    if (key >= '0' && key <= '9' && !shift)
-        return static_cast<char>(key);
-    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD0 + 9)
-        return static_cast<char>('0' + (key - VK_NUMPAD0));
-    static constexpr struct {
-        WPARAM key;
-        char plain;
-    } table[] = {
-        {VK_SPACE, ' '},    {VK_RETURN, '\r'},      {VK_BACK, '\b'},     {VK_TAB, '\t'},
-        {VK_ESCAPE, 0x1B},  {VK_DECIMAL, '.'},      {VK_OEM_PERIOD, '.'}, {VK_SUBTRACT, '-'},
-        {VK_OEM_MINUS, '-'}, {VK_ADD, '+'},         {VK_OEM_PLUS, '='},  {VK_OEM_COMMA, ','},
-        {VK_MULTIPLY, '*'}, {VK_DIVIDE, '/'},
-    };
-    for (const auto& row : table)
-        if (row.key == key)
-            return row.plain;
-    return 0;
+    const auto key = static_cast<BYTE>(msg.wParam & 0xFF);
+    const bool ctrl = key_held(VK_CONTROL), alt = key_held(VK_MENU);
+    if (ctrl && !alt)
+        return key >= 'A' && key <= 'Z' ? static_cast<char>(key - '@') : 0;
+    KeyModifiers modifiers;
+    modifiers.shift = t_shift_down;
+    modifiers.caps_lock = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    modifiers.alt_gr = ctrl && alt;
+    return screen()->key_character(key, static_cast<BYTE>((msg.lParam >> 16) & 0xFF), msg.time, modifiers);
 }
 
 }  // namespace
@@ -324,7 +323,7 @@ BOOL TranslateMessage(const MSG* msg)
     }
     if (!down)
         return FALSE;
-    char c = character_of(msg->wParam, t_shift_down);
+    char c = character_of(*msg);
     if (!c)
         return TRUE;
     MSG out = *msg;
@@ -360,8 +359,33 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
             top_level = w->parent == 0;
         }
-        if (top_level)
+        if (top_level) {
             publish_top_level_windows();
+            screen()->window_title_changed(window);
+        }
+        return TRUE;
+    }
+    case WM_MOUSEWHEEL:
+        // A child that does not scroll hands the wheel to its parent.
+        if (GetWindowLong(window, GWL_STYLE) & WS_CHILD)
+            return SendMessage(GetParent(window), WM_MOUSEWHEEL, wParam, lParam);
+        return 0;
+    case WM_SETCURSOR: {
+        // The parents are asked first; then the window under the mouse shows
+        // its class cursor over its client area (the arrow when its class
+        // has none), the arrow over its frame.
+        HWND parent = (GetWindowLong(window, GWL_STYLE) & WS_CHILD) ? GetParent(window) : nullptr;
+        if (parent && SendMessage(parent, WM_SETCURSOR, wParam, lParam))
+            return TRUE;
+        if (reinterpret_cast<HWND>(wParam) != window)
+            return FALSE;
+        HCURSOR cursor = nullptr;
+        if (LOWORD(lParam) == HTCLIENT) {
+            std::lock_guard lock(t.mutex);
+            Window* w = t.get(window);
+            cursor = w ? w->window_class->cursor : nullptr;
+        }
+        SetCursor(cursor ? cursor : LoadCursor(nullptr, IDC_ARROW));
         return TRUE;
     }
     case WM_GETTEXT: {
@@ -434,8 +458,11 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             if (message == WM_SETICON)
                 w->icons[which] = reinterpret_cast<HICON>(lParam);
         }
-        if (message == WM_SETICON)
+        if (message == WM_SETICON) {
             InvalidateRect(window, nullptr, TRUE);  // the caption shows it
+            if (before != reinterpret_cast<HICON>(lParam))
+                screen()->window_icon_changed(window);
+        }
         return reinterpret_cast<LRESULT>(before);
     }
     case WM_SYSKEYDOWN:

@@ -23,10 +23,16 @@ namespace {
 uint32_t key_of(HWND window) { return WindowTable::value_of(window); }
 uint32_t key_of(HDC dc) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(dc)); }
 
+// A window DC: its window and the part of the surface it may draw on.
+struct WindowDc {
+    uint32_t window;
+    RECT area;
+};
+
 struct PaintState {
     std::mutex mutex;
     std::unordered_map<uint32_t, std::shared_ptr<gdi::Surface>> surfaces;  // by top-level window
-    std::unordered_map<uint32_t, uint32_t> dcs;                            // window DCs: DC -> window
+    std::unordered_map<uint32_t, WindowDc> dcs;                            // by DC
     std::unordered_set<uint32_t> frames_due;  // windows whose frame was painted over
 };
 
@@ -156,18 +162,27 @@ HDC make_window_dc(HWND window, bool client, const RECT* update)
         return nullptr;
     clip_covering_windows(dc, window, a.origin, a.to_surface, client);
     std::lock_guard lock(state().mutex);
-    state().dcs[key_of(dc)] = key_of(window);
+    state().dcs[key_of(dc)] = {key_of(window), a.clip};
     return dc;
 }
 
+// Deletes a window DC and tells the screen what of its top level's surface
+// it may have drawn on. False for a DC that is not a window's.
 bool release_window_dc(HDC dc)
 {
+    WindowDc released;
     {
         std::lock_guard lock(state().mutex);
-        if (!state().dcs.erase(key_of(dc)))
+        auto it = state().dcs.find(key_of(dc));
+        if (it == state().dcs.end())
             return false;
+        released = it->second;
+        state().dcs.erase(it);
     }
     DeleteDC(dc);
+    const HWND window = WindowTable::hwnd_of(released.window);
+    if (IsWindow(window) && !IsRectEmpty(&released.area))
+        screen()->window_painted(top_level_of(window), released.area);
     return true;
 }
 
@@ -264,17 +279,14 @@ int ReleaseDC(HWND window, HDC dc)
     HWND owner = WindowFromDC(dc);
     if (!dc || (window && owner != window))
         return 0;
-    if (!release_window_dc(dc))
-        return 0;
-    screen()->window_painted(top_level_of(owner));
-    return 1;
+    return release_window_dc(dc) ? 1 : 0;
 }
 
 HWND WindowFromDC(HDC dc)
 {
     std::lock_guard lock(state().mutex);
     auto it = state().dcs.find(key_of(dc));
-    return it == state().dcs.end() ? nullptr : WindowTable::hwnd_of(it->second);
+    return it == state().dcs.end() ? nullptr : WindowTable::hwnd_of(it->second.window);
 }
 
 HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
@@ -314,9 +326,9 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
     return paint->hdc;
 }
 
-BOOL EndPaint(HWND window, const PAINTSTRUCT* paint)
+BOOL EndPaint(HWND, const PAINTSTRUCT* paint)
 {
-    if (paint && paint->hdc && release_window_dc(paint->hdc) && IsWindow(window))
-        screen()->window_painted(top_level_of(window));
+    if (paint && paint->hdc)
+        release_window_dc(paint->hdc);
     return TRUE;
 }

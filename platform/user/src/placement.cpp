@@ -26,24 +26,6 @@ RECT work_area_of(HWND window)
     return screen()->monitors().front().work_area;
 }
 
-MINMAXINFO min_max_info(HWND window)
-{
-    RECT work = work_area_of(window);
-    RECT insets = frame_insets(static_cast<DWORD>(GetWindowLong(window, GWL_STYLE)),
-                               static_cast<DWORD>(GetWindowLong(window, GWL_EXSTYLE)));
-    // The frame of a maximised window lies outside the work area; the
-    // caption stays inside.
-    const LONG border = insets.left;
-    MINMAXINFO info{};
-    info.ptMaxSize = {work.right - work.left + 2 * border, work.bottom - work.top + 2 * border};
-    info.ptMaxPosition = {-border, -border};
-    info.ptMinTrackSize = {min_track_cx, min_track_cy};
-    info.ptMaxTrackSize = {GetSystemMetrics(SM_CXVIRTUALSCREEN) + 2 * border,
-                           GetSystemMetrics(SM_CYVIRTUALSCREEN) + 2 * border};
-    SendMessage(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    return info;
-}
-
 // Top-level windows other than tool windows place themselves in workspace
 // coordinates: the screen's, from the work area's corner.
 POINT workspace_offset(HWND window)
@@ -63,6 +45,24 @@ POINT workspace_offset(HWND window)
 }  // namespace
 
 namespace helm::user {
+
+MINMAXINFO min_max_info(HWND window)
+{
+    RECT work = work_area_of(window);
+    RECT insets = frame_insets(static_cast<DWORD>(GetWindowLong(window, GWL_STYLE)),
+                               static_cast<DWORD>(GetWindowLong(window, GWL_EXSTYLE)));
+    // The frame of a maximised window lies outside the work area; the
+    // caption stays inside.
+    const LONG border = insets.left;
+    MINMAXINFO info{};
+    info.ptMaxSize = {work.right - work.left + 2 * border, work.bottom - work.top + 2 * border};
+    info.ptMaxPosition = {-border, -border};
+    info.ptMinTrackSize = {min_track_cx, min_track_cy};
+    info.ptMaxTrackSize = {GetSystemMetrics(SM_CXVIRTUALSCREEN) + 2 * border,
+                           GetSystemMetrics(SM_CYVIRTUALSCREEN) + 2 * border};
+    SendMessage(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
+}
 
 RECT maximized_rect(HWND window)
 {

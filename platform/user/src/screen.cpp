@@ -3,9 +3,14 @@
 
 #include "helm/user/screen.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "window_table.h"
 
@@ -13,11 +18,41 @@ namespace helm::user {
 
 namespace {
 
-std::shared_ptr<Screen> make_default() { return std::make_shared<HeadlessScreen>(); }
+// The live display library, loaded from the folder of this library.
+std::shared_ptr<Screen> open_live_screen()
+{
+    Dl_info self{};
+    if (!dladdr(reinterpret_cast<void*>(&open_live_screen), &self) || !self.dli_fname)
+        return nullptr;
+    std::string path = self.dli_fname;
+    path.erase(path.find_last_of('/') + 1);
+    path += "libhelm_display.so";
+    // Never unloaded: its screen and thread live as long as the process.
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return nullptr;
+    auto open = reinterpret_cast<OpenLiveScreen>(dlsym(library, open_live_screen_symbol));
+    std::shared_ptr<Screen> made;
+    if (open)
+        open(&made);
+    return made;
+}
+
+std::shared_ptr<Screen> choose_screen()
+{
+    const char* headless = std::getenv("HELM_HEADLESS");
+    if (headless && std::strcmp(headless, "1") == 0)
+        return std::make_shared<HeadlessScreen>();
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display)
+        if (auto live = open_live_screen())
+            return live;
+    return HeadlessScreen::without_operator();
+}
 
 std::atomic<std::shared_ptr<Screen>>& current()
 {
-    static auto* instance = new std::atomic<std::shared_ptr<Screen>>(make_default());
+    static auto* instance = new std::atomic<std::shared_ptr<Screen>>(choose_screen());
     return *instance;
 }
 
@@ -36,11 +71,43 @@ HeadlessScreen::HeadlessScreen(std::vector<Monitor> layout) : m_monitors(std::mo
         std::rotate(m_monitors.begin(), primary, primary + 1);
 }
 
+std::shared_ptr<HeadlessScreen> HeadlessScreen::without_operator()
+{
+    auto made = std::make_shared<HeadlessScreen>();
+    made->m_operator = false;
+    return made;
+}
+
 std::shared_ptr<Screen> screen() { return current().load(); }
 
 void set_screen(std::shared_ptr<Screen> replacement)
 {
-    current().store(replacement ? std::move(replacement) : make_default());
+    current().store(replacement ? std::move(replacement) : std::make_shared<HeadlessScreen>());
+}
+
+// The US English layout, as a keyboard without a layout of its own types.
+char Screen::key_character(BYTE key, BYTE, DWORD, KeyModifiers modifiers) const
+{
+    const bool shift = modifiers.shift;
+    if (key >= 'A' && key <= 'Z')
+        return static_cast<char>(shift != modifiers.caps_lock ? key : key - 'A' + 'a');
+    if (key >= '0' && key <= '9' && !shift)
+        return static_cast<char>(key);
+    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD0 + 9)
+        return static_cast<char>('0' + (key - VK_NUMPAD0));
+    static constexpr struct {
+        BYTE key;
+        char plain;
+    } table[] = {
+        {VK_SPACE, ' '},    {VK_RETURN, '\r'},      {VK_BACK, '\b'},     {VK_TAB, '\t'},
+        {VK_ESCAPE, 0x1B},  {VK_DECIMAL, '.'},      {VK_OEM_PERIOD, '.'}, {VK_SUBTRACT, '-'},
+        {VK_OEM_MINUS, '-'}, {VK_ADD, '+'},         {VK_OEM_PLUS, '='},  {VK_OEM_COMMA, ','},
+        {VK_MULTIPLY, '*'}, {VK_DIVIDE, '/'},
+    };
+    for (const auto& row : table)
+        if (row.key == key)
+            return row.plain;
+    return 0;
 }
 
 }  // namespace helm::user

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "helm/kernel/messages.h"
 #include "helm/user/winuser.h"
 
 namespace helm::user {
@@ -106,11 +107,12 @@ bool equal_ascii_nocase(std::string_view a, std::string_view b);
 // calls it before it creates a window or looks a class up.
 void register_system_classes();
 // One of the layer's own control classes, registered global and marked as
-// a control.
+// a control, with the cursor it shows (the arrow unless named).
 struct ControlClass {
     const char* name;
     WNDPROC proc;
     UINT style;
+    LPCSTR cursor = IDC_ARROW;
 };
 void register_control_classes(std::initializer_list<ControlClass> classes);
 // A control's own message (WM_USER..WM_APP-1) to a window of the layer's
@@ -150,6 +152,10 @@ void wake_owner(DWORD thread_id);
 // The top-level window set of this process changed (created, destroyed,
 // renamed): the station's registry is brought up to date.
 void publish_top_level_windows();
+
+// Whether a message reached the queue of a window's thread; else the last
+// error PostMessage gives (a full queue, a thread gone).
+bool posted_to_window(helm::kernel::LocalPost outcome);
 
 // Sends to a window of another process of the station; false when `window`
 // is not one.

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "helm/user/screen.h"
 #include "helm/user/testing/driver.h"
 
 namespace {
@@ -209,6 +210,74 @@ TEST_F(ClipboardTest, DeviceIndependentBitmapKeepsItsBytes)
     EXPECT_EQ(read[40 + 5], 35);
     GlobalUnlock(held);
     CloseClipboard();
+}
+
+// A desktop clipboard standing in for a live display's: it records what the
+// process publishes and offers what another program put there.
+class DesktopScreen final : public helm::user::Screen {
+public:
+    std::vector<helm::user::Monitor> monitors() const override { return helm::user::HeadlessScreen().monitors(); }
+    void clipboard_published(const std::vector<helm::user::ClipboardItem>& items) override
+    {
+        published.push_back(items);
+    }
+    bool clipboard_from_desktop(std::vector<helm::user::ClipboardItem>* items) override
+    {
+        ++asked;
+        if (offered.empty())
+            return false;
+        *items = std::move(offered);
+        offered.clear();
+        return true;
+    }
+    std::vector<std::vector<helm::user::ClipboardItem>> published;
+    std::vector<helm::user::ClipboardItem> offered;
+    int asked = 0;
+};
+
+std::vector<std::byte> bytes_of(std::string_view text)
+{
+    std::vector<std::byte> out(text.size() + 1);
+    std::memcpy(out.data(), text.data(), text.size());
+    return out;
+}
+
+TEST_F(ClipboardTest, JoinedToTheDesktopClipboardThroughTheScreen)
+{
+    auto desktop = std::make_shared<DesktopScreen>();
+    helm::user::set_screen(desktop);
+    ASSERT_TRUE(helm::user::clipboard_put_text(m_a, "Heading 012.5"));
+    // Published once, when closed, with a copy of the bytes.
+    ASSERT_EQ(desktop->published.size(), 1u);
+    ASSERT_EQ(desktop->published[0].size(), 1u);
+    EXPECT_EQ(desktop->published[0][0].format, static_cast<UINT>(CF_TEXT));
+    EXPECT_EQ(desktop->published[0][0].bytes, bytes_of("Heading 012.5"));
+    // Reading publishes nothing.
+    std::string text;
+    ASSERT_TRUE(helm::user::clipboard_take_text(m_b, text));
+    EXPECT_EQ(desktop->published.size(), 1u);
+
+    // Another program copies: its text replaces ours, and our owner hears it
+    // lost the clipboard.
+    g_heard.clear();
+    desktop->offered = {{CF_TEXT, bytes_of("Roll -1.2")}};
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    EXPECT_EQ(g_heard, (std::vector<UINT>{WM_DESTROYCLIPBOARD}));
+    EXPECT_EQ(GetClipboardOwner(), nullptr);
+    ASSERT_TRUE(helm::user::clipboard_take_text(m_b, text));
+    EXPECT_EQ(text, "Roll -1.2");
+
+    // Nothing is taken in while the clipboard is open here.
+    ASSERT_TRUE(OpenClipboard(m_a));
+    desktop->offered = {{CF_TEXT, bytes_of("late")}};
+    const int asked = desktop->asked;
+    EXPECT_EQ(CountClipboardFormats(), 1);
+    EXPECT_EQ(desktop->asked, asked);
+    ASSERT_TRUE(CloseClipboard());
+    EXPECT_EQ(desktop->published.size(), 1u);
+    ASSERT_TRUE(helm::user::clipboard_take_text(m_b, text));
+    EXPECT_EQ(text, "late");
+    helm::user::set_screen(nullptr);
 }
 
 TEST(GlobalMemoryTest, BlocksAreCheckedHandles)

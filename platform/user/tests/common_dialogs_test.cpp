@@ -6,12 +6,14 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "helm/gdi/pixel_checks.h"
 #include "helm/test/support.h"
 #include "helm/user/input.h"
+#include "helm/user/screen.h"
 #include "helm/user/snapshot.h"
 #include "helm/user/testing/driver.h"
 
@@ -279,6 +281,67 @@ TEST_F(CommonDialogsTest, MessageBoxClosesFromItsSystemMenu)
     EXPECT_EQ(MessageBox(m_owner, "Stop the server?", "Portserver", MB_OKCANCEL), IDCANCEL);
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(popup_class, "#32768");
+}
+
+// A dialog left showing with no one to answer it: closed by a thread timer,
+// so the test fails instead of waiting for ever.
+bool g_left_waiting = false;
+void CALLBACK end_waiting_dialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    g_left_waiting = true;
+    EndDialog(GetActiveWindow(), IDCANCEL);
+}
+
+// Headless for want of a display, nobody can answer: each dialog fails at
+// once and says on standard error what it would have asked. A test acting
+// on shown dialogs is an operator.
+TEST_F(CommonDialogsTest, WithNoOperatorTheDialogsFailAtOnceAndSayWhatTheyAsk)
+{
+    helm::user::set_screen(helm::user::HeadlessScreen::without_operator());
+    struct OperatorAfter {
+        ~OperatorAfter() { helm::user::set_screen(nullptr); }
+    } operator_after;
+    g_left_waiting = false;
+    const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, end_waiting_dialog);
+
+    char file[MAX_PATH] = "";
+    OPENFILENAME ofn = open_request(file, sizeof file);
+    ofn.lpstrTitle = "Load settings";
+    BROWSEINFO bi{};
+    bi.hwndOwner = m_owner;
+    bi.lpszTitle = "Pick the log folder";
+    const struct {
+        const char* what;
+        std::function<bool()> fails;
+        std::string told;
+    } cases[] = {
+        {"message box",
+         [&] {
+             SetLastError(0);
+             return MessageBox(m_owner, "Port COM3 cannot be opened.", "Portserver", MB_OK | MB_ICONHAND) == 0 &&
+                    GetLastError() == ERROR_ACCESS_DENIED;
+         },
+         "message box \"Portserver\" with no operator: Port COM3 cannot be opened.\n"},
+        {"open dialog", [&] { return !GetOpenFileName(&ofn) && CommDlgExtendedError() == CDERR_DIALOGFAILURE; },
+         "open dialog \"Load settings\" with no operator: " + m_initial + "\n"},
+        {"folder browser", [&] { return SHBrowseForFolder(&bi) == nullptr; },
+         "folder browser \"Browse for Folder\" with no operator: Pick the log folder\n"},
+    };
+    for (const auto& c : cases) {
+        testing::internal::CaptureStderr();
+        const bool failed = c.fails();
+        const std::string told = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(failed) << c.what;
+        EXPECT_NE(told.find(c.told), std::string::npos) << c.what << " told: " << told;
+    }
+    EXPECT_EQ(m_shown, 0);
+
+    when_shown([](HWND) { drive::press_enter(); });
+    EXPECT_EQ(MessageBox(m_owner, "Saved.", "Portserver", MB_OK), IDOK);
+    EXPECT_EQ(m_shown, 1);
+    KillTimer(nullptr, watchdog);
+    EXPECT_FALSE(g_left_waiting);
 }
 
 TEST_F(CommonDialogsTest, FileDialogSeamSeesTheRequestAndFillsTheStructure)

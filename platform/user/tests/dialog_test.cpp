@@ -431,6 +431,52 @@ TEST_F(DialogTest, TabAndShiftTabFollowTheTabStopsAndWrap)
     EXPECT_EQ(GetNextDlgTabItem(d, nullptr, TRUE), GetDlgItem(d, IDCANCEL));
 }
 
+TEST_F(DialogTest, CharactersOfKeysComeBeforeTheKeysQueuedBehindThem)
+{
+    // An operator types "42" and Enter faster than the loop runs: the
+    // characters TranslateMessage makes must reach the edit before Enter
+    // makes the dialog read it.
+    HWND d = create(navigation_template());
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(GetFocus(), GetDlgItem(d, id_first));
+    std::string read_at_ok;
+    handler() = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
+            read_at_ok = text_of(GetDlgItem(dialog, id_first));
+        return message == WM_INITDIALOG;
+    };
+    for (BYTE key : {BYTE('4'), BYTE('2'), BYTE(VK_RETURN)}) {
+        helm::user::input::key(key, true);
+        helm::user::input::key(key, false);
+    }
+    drive::pump_until_idle();
+    EXPECT_EQ(read_at_ok, "42");
+}
+
+TEST_F(DialogTest, KeysTypedAfterAClickGoWhereTheClickPutTheFocus)
+{
+    // A click on another field and typing, handed in before the loop runs:
+    // each key goes where the focus is when the loop comes to it.
+    Template t(popup_dialog | WS_VISIBLE, 0, 0, 200, 60, "type-ahead");
+    t.item(edit_class, "", id_first, visible_child | WS_TABSTOP, 5, 5, 60, 12)
+        .item(edit_class, "", id_second, visible_child | WS_TABSTOP, 5, 25, 60, 12);
+    HWND d = create(t);
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(GetFocus(), GetDlgItem(d, id_first));
+    RECT second{};
+    GetWindowRect(GetDlgItem(d, id_second), &second);
+    const POINT inside{second.left + 3, second.top + 3};
+    helm::user::input::mouse_button(inside, helm::user::input::Button::left, true);
+    helm::user::input::mouse_button(inside, helm::user::input::Button::left, false);
+    for (BYTE key : {BYTE('4'), BYTE('2')}) {
+        helm::user::input::key(key, true);
+        helm::user::input::key(key, false);
+    }
+    drive::pump_until_idle();
+    EXPECT_EQ(text_of(GetDlgItem(d, id_first)), "");
+    EXPECT_EQ(text_of(GetDlgItem(d, id_second)), "42");
+}
+
 TEST_F(DialogTest, ArrowsMoveWithinTheGroupAndPickTheRadioButton)
 {
     HWND d = create(navigation_template());

@@ -179,6 +179,65 @@ TEST_F(InputTest, ASecondPressIsADoubleClickOnlyWhereTheClassWantsIt)
     EXPECT_EQ(wants_log.only({WM_LBUTTONDBLCLK}).size(), 0u);
 }
 
+// Over a window's frame the non-client forms come, with the part and the
+// screen point; which part is asked when the thread takes the input, so a
+// frame that changed since the click was handed in decides. The frame's
+// double clicks come whatever the class says; a press on another part is
+// no double click.
+TEST_F(InputTest, TheFrameGetsNonClientMessagesForThePartUnderThePointWhenTaken)
+{
+    HWND w = make(WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, {100, 100, 400, 300});
+    MessageLog log(w);
+    helm::kernel::set_tick_source([] { return DWORD{1000}; });
+    struct RealTick {
+        ~RealTick() { helm::kernel::set_tick_source({}); }
+    } real_tick;
+    RECT client{};
+    GetClientRect(w, &client);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const POINT on_caption{250, client.top - 2};
+    const POINT below_caption{250, client.top};  // within the double-click square
+    const POINT right_edge{client.right - 5, 200};
+    // The presses: message, then the part and screen point of a non-client
+    // form (both 0 for the client forms).
+    struct Press {
+        UINT message;
+        WPARAM part;
+        LPARAM point;
+        bool operator==(const Press&) const = default;
+    };
+    auto presses = [&] {
+        std::vector<Press> out;
+        for (const auto& m : log.messages()) {
+            if (m.message == WM_NCLBUTTONDOWN || m.message == WM_NCLBUTTONDBLCLK)
+                out.push_back({m.message, m.wParam, m.lParam});
+            else if (m.message == WM_LBUTTONDOWN || m.message == WM_LBUTTONDBLCLK)
+                out.push_back({m.message, 0, 0});
+        }
+        log.clear();
+        return out;
+    };
+    using Presses = std::vector<Press>;
+    const LPARAM caption_point = MAKELPARAM(on_caption.x, on_caption.y);
+
+    drive::click_at(on_caption);
+    EXPECT_EQ(presses(), (Presses{{WM_NCLBUTTONDOWN, HTCAPTION, caption_point}}));
+    drive::click_at(on_caption);
+    EXPECT_EQ(presses(), (Presses{{WM_NCLBUTTONDBLCLK, HTCAPTION, caption_point}})) << "without CS_DBLCLKS";
+    drive::click_at(on_caption);
+    drive::click_at(below_caption);
+    EXPECT_EQ(presses(), (Presses{{WM_NCLBUTTONDOWN, HTCAPTION, caption_point}, {WM_LBUTTONDOWN, 0, 0}}))
+        << "another part: no double click";
+
+    // Handed in over the client area; the window's bar appears there before
+    // the thread takes the press.
+    ASSERT_TRUE(input::mouse_button(right_edge, input::Button::left, true));
+    ASSERT_TRUE(input::mouse_button(right_edge, input::Button::left, false));
+    ShowScrollBar(w, SB_VERT, TRUE);
+    drive::pump_until_idle();
+    EXPECT_EQ(presses(), (Presses{{WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(right_edge.x, right_edge.y)}}));
+}
+
 TEST_F(InputTest, ChildWindowFromPointSeesHiddenChildrenUnlessTold)
 {
     HWND top = make(WS_POPUP | WS_VISIBLE, {0, 0, 300, 300});

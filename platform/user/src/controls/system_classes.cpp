@@ -23,7 +23,7 @@ void register_system_classes()
         register_control_classes({
             {"Static", controls::StaticControl::procedure, CS_DBLCLKS | CS_PARENTDC},
             {"Button", controls::ButtonBase::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW},
-            {"Edit", controls::Edit::procedure, CS_DBLCLKS | CS_PARENTDC},
+            {"Edit", controls::Edit::procedure, CS_DBLCLKS | CS_PARENTDC, IDC_IBEAM},
             {"ListBox", controls::ListBox::procedure, CS_DBLCLKS | CS_PARENTDC},
             {controls::combo_list_class, controls::ListBox::procedure, CS_DBLCLKS},
             {"ComboBox", controls::ComboBox::procedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW},

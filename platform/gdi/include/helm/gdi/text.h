@@ -1,6 +1,7 @@
 // Text helpers beyond the Windows calls: the dialog manager's base units,
 // the face a Windows font name is drawn with, and the one conversion from
-// the system's Windows-1252 text to the UTF-8 that Pango takes.
+// the system's Windows-1252 text to the UTF-8 that Pango and the desktop
+// take, and back.
 #pragma once
 
 #include <string>
@@ -20,5 +21,10 @@ std::string family_for_face(std::string_view face);
 // Windows-1252 bytes as UTF-8 (the five unassigned bytes keep their C1 code
 // points, as Windows maps them).
 std::string utf8_from_1252(std::string_view text);
+// The Windows-1252 byte of a Unicode character; 0 when it has none.
+char cp1252_from_unicode(char32_t c);
+// UTF-8 as Windows-1252: characters without a byte become '?', as do bytes
+// that are not UTF-8.
+std::string text_1252_from_utf8(std::string_view text);
 
 }  // namespace helm::gdi

@@ -59,6 +59,26 @@ void set_remote_delivery(RemoteDelivery* delivery);
 // when a remote post arrives).
 enum class LocalPost { delivered, no_queue, full };
 LocalPost post_to_local_thread(DWORD threadId, const MSG& msg);
+// Puts mouse or keyboard input at the end of a local thread's input, which
+// its message functions serve after the posted messages and before the
+// quit request, as Windows serves its input queue. Each input is routed
+// (InputRouter) when the thread comes to it. A mouse move replaces one
+// still waiting last for the same window and buttons. Input another
+// thread routed here comes `routed` already.
+LocalPost post_input_to_local_thread(DWORD threadId, const MSG& msg, bool routed = false);
+
+// Turns input as it was handed in into the message the thread gets, as
+// Windows does when a thread takes input: the window under the mouse or
+// with the focus at that moment; supplied by the window layer. Called on
+// the queue's own thread, never holding a queue's lock, once for each
+// input when the thread first comes to it. False drops the input (no
+// window takes it here, or it went on to another thread's input).
+class InputRouter {
+public:
+    virtual ~InputRouter() = default;
+    virtual bool route(MSG* msg) = 0;
+};
+void set_input_router(InputRouter* router);
 
 // Runs `work` on the given local thread the next time it gets, peeks or
 // waits for messages, before any posted message, as Windows does with sent

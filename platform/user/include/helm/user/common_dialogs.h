@@ -41,7 +41,9 @@
 // Asks in a modal dialog (caption "Error" when none is given) with the
 // buttons of the type's set; the answer is the button's id. Escape and the
 // close box answer IDCANCEL where the set has Cancel (IDOK for MB_OK) and
-// are ignored otherwise. 0 for an unknown set.
+// are ignored otherwise. 0 for an unknown set, and at once, with the caption
+// and text written to standard error (ERROR_ACCESS_DENIED), when no operator
+// can answer it (Screen::has_operator).
 int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int MessageBeep(UINT type);
 #define MessageBoxA MessageBox
@@ -75,6 +77,7 @@ int MessageBeep(UINT type);
 // CommDlgExtendedError.
 #define CDERR_STRUCTSIZE 0x0001
 #define CDERR_INITIALIZATION 0x0002
+#define CDERR_DIALOGFAILURE 0xFFFF
 #define FNERR_INVALIDFILENAME 0x3002
 #define FNERR_BUFFERTOOSMALL 0x3003
 
@@ -112,8 +115,9 @@ typedef OPENFILENAME* LPOPENFILENAMEA;
 // TRUE when the operator chose a file: lpstrFile holds its full path (the
 // system's form, with backslashes), nFileOffset and nFileExtension index its
 // name and extension, nFilterIndex the filter in use. FALSE when cancelled
-// (CommDlgExtendedError 0) or when the result does not fit lpstrFile
-// (FNERR_BUFFERTOOSMALL, with the size needed in its first two bytes).
+// (CommDlgExtendedError 0), when the result does not fit lpstrFile
+// (FNERR_BUFFERTOOSMALL, with the size needed in its first two bytes), and
+// when no operator can answer it (CDERR_DIALOGFAILURE, see Screen::has_operator).
 BOOL GetOpenFileName(LPOPENFILENAME ofn);
 BOOL GetSaveFileName(LPOPENFILENAME ofn);
 DWORD CommDlgExtendedError();
@@ -176,7 +180,8 @@ typedef BROWSEINFO* LPBROWSEINFOA;
 // Shows the browser rooted at pidlRoot (null: the whole file system); the
 // callback gets BFFM_INITIALIZED, when it may send BFFM_SETSELECTION (lParam
 // a path when wParam is TRUE) to the browser, and BFFM_SELCHANGED. The
-// chosen item list (free it with CoTaskMemFree), or null when cancelled.
+// chosen item list (free it with CoTaskMemFree), or null when cancelled or
+// no operator can answer it.
 LPITEMIDLIST SHBrowseForFolder(LPBROWSEINFO info);
 // The path of an item list (the system's form, with backslashes) into a
 // buffer of MAX_PATH bytes; FALSE for a list that names no path.

@@ -1,9 +1,10 @@
 // Operator input: where mouse and keyboard input goes (the window under
 // the point or the capture, the focus window), the key state, and window
 // placement. The live display and the test driver hand input in through
-// helm::user::input; it arrives as Windows' input messages posted to the
-// queue of the target window's thread, so message loops, IsDialogMessage
-// and subclasses see it as they would on Windows.
+// helm::user::input; it arrives as Windows' input messages on the input
+// queue of the target window's thread (served after its posted messages),
+// so message loops, IsDialogMessage and subclasses see it as they would on
+// Windows.
 #pragma once
 
 #include "helm/user/winuser.h"
@@ -18,6 +19,7 @@
 #define WM_MBUTTONUP 0x0208
 #define WM_MBUTTONDBLCLK 0x0209
 #define WM_MOUSEWHEEL 0x020A
+#define WHEEL_DELTA 120
 #define WM_CAPTURECHANGED 0x0215
 #define WM_CANCELMODE 0x001F
 
@@ -121,26 +123,53 @@ typedef MINMAXINFO* PMINMAXINFO;
 BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement);
 BOOL SetWindowPlacement(HWND window, const WINDOWPLACEMENT* placement);
 
+namespace helm::user {
+// The sizes a window takes when maximised and may be given while sized, as
+// its procedure answers WM_GETMINMAXINFO (asked now, on the calling thread).
+MINMAXINFO min_max_info(HWND window);
+}  // namespace helm::user
+
 namespace helm::user::input {
 
 enum class Button { left, right, middle };
 
+// Where a piece of input came from, when a live display hands it in: the
+// top-level window it was seen in (the point is looked up there first) and
+// when it happened (a GetTickCount time, which becomes the message's time;
+// 0 is now). The test driver leaves both out.
+struct Origin {
+    HWND top_level = nullptr;
+    DWORD time = 0;
+};
+
+// Input is handed in on the input queue of the thread whose window will
+// most likely take it (the origin's thread when given) and becomes its
+// message when that thread comes to it, as on Windows: the windows and the
+// focus are then as the input before it left them.
+
 // A button pressed or released, or the mouse moved, at a screen point:
 // WM_xBUTTONDOWN/UP or WM_MOUSEMOVE with client coordinates and the MK_
-// flags, posted to the capture window or else the window under the point.
-// A second press on a window of a CS_DBLCLKS class within 500 ms and 2
-// pixels is WM_xBUTTONDBLCLK. False when no window takes it (nothing there,
-// or a disabled window).
-bool mouse_button(POINT screen_point, Button button, bool down);
-bool mouse_move(POINT screen_point);
+// flags (as they were when handed in) for the capture window, else the
+// window under the point, which is first asked for its cursor (WM_SETCURSOR)
+// when nothing has the capture. A second press on a window of a CS_DBLCLKS
+// class within 500 ms and 2 pixels is WM_xBUTTONDBLCLK. False when no window
+// takes it now (nothing there, or a disabled window).
+bool mouse_button(POINT screen_point, Button button, bool down, Origin origin = {});
+bool mouse_move(POINT screen_point, Origin origin = {});
+// The wheel turned by `delta` (WHEEL_DELTA a notch, positive away from the
+// operator): WM_MOUSEWHEEL with the MK_ flags and the screen point, for the
+// window keys go to.
+bool mouse_wheel(POINT screen_point, int delta, Origin origin = {});
 
 // A key pressed or released: WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/UP while Alt
-// is held, or for F10) posted to the focus window of the thread whose window
-// is active, or to the active window when nothing has the focus.
-bool key(BYTE virtual_key, bool down);
+// is held, or for F10) for the focus window of the thread (handed in to the
+// thread of keyboard_target()), or its active window when nothing has the
+// focus. The scan code goes into lParam, where TranslateMessage finds the
+// key on the keyboard layout (Screen::key_character).
+bool key(BYTE virtual_key, bool down, BYTE scan_code = 0, Origin origin = {});
 
 // A typed character that no key makes (TranslateMessage makes the others
-// from their keys): WM_CHAR posted where a key would go.
+// from their keys): WM_CHAR where a key would go.
 bool character(char c);
 
 // The window input goes to now: the focus window of the calling thread if
