@@ -37,6 +37,7 @@
 #include "helm/portlink/server_client.h"
 #include "helm/serial/comm.h"
 #include "helm/serial/pty_port.h"
+#include "helm/test/support.h"
 
 extern char** environ;
 
@@ -70,14 +71,6 @@ std::string sentence(int port, int sequence)
     return line;
 }
 
-std::string read_text(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 // CPU time, in ns, of every thread of a process so far.
 int64_t process_cpu_ns(pid_t pid)
 {
@@ -90,47 +83,11 @@ int64_t process_cpu_ns(pid_t pid)
         if (entry->d_name[0] == '.')
             continue;
         long long on_cpu = 0;
-        std::istringstream(read_text(tasks + "/" + entry->d_name + "/schedstat")) >> on_cpu;
+        std::istringstream(helm::test::read_file(tasks + "/" + entry->d_name + "/schedstat")) >> on_cpu;
         total += on_cpu;
     }
     closedir(dir);
     return total;
-}
-
-// The Portserver this process started (Portlink starts it as a child).
-pid_t server_pid()
-{
-    DIR* proc = opendir("/proc");
-    if (!proc)
-        return 0;
-    pid_t found = 0;
-    while (dirent* entry = readdir(proc)) {
-        const int pid = std::atoi(entry->d_name);
-        if (pid <= 0)
-            continue;
-        const std::string stat = read_text("/proc/" + std::string(entry->d_name) + "/stat");
-        const size_t close = stat.rfind(')');
-        int parent = 0;
-        char state = 0;
-        if (close != std::string::npos && stat.find("(Portserver)") != std::string::npos &&
-            std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == getpid() &&
-            state != 'Z')
-            found = pid;
-    }
-    closedir(proc);
-    return found;
-}
-
-template <class F>
-bool eventually(F condition, int timeout_ms)
-{
-    const int64_t end = now_ns() + int64_t{timeout_ms} * 1000000;
-    while (now_ns() < end) {
-        if (condition())
-            return true;
-        usleep(2000);
-    }
-    return condition();
 }
 
 // The client process: subscribes one thread to the parsed blocks of ports
@@ -196,11 +153,11 @@ bool run(int ports, int rate, int seconds, const std::string& dir, const char* s
             return false;
         }
     }
-    if (F_RunServerInSleepMode(0) != 1 || !eventually([] { return F_IsPortDispo(1) == 1; }, 10000)) {
+    if (F_RunServerInSleepMode(0) != 1 || !helm::test::eventually([] { return F_IsPortDispo(1) == 1; }, 10000)) {
         std::fprintf(stderr, "Portserver did not start\n");
         return false;
     }
-    const pid_t server = server_pid();
+    const pid_t server = helm::test::child_process("Portserver");
     for (int port = 1; port <= ports; ++port) {
         if (F_ConfigPort(port, 19200, TWOSTOPBITS, ODDPARITY, 8, "NMEA0183") != 1 || F_SetPortON(port) != 1) {
             std::fprintf(stderr, "port %d would not open\n", port);
@@ -216,7 +173,7 @@ bool run(int ports, int rate, int seconds, const std::string& dir, const char* s
                           const_cast<char*>(ready.c_str()), nullptr};
     pid_t subscriber = 0;
     if (posix_spawn(&subscriber, self, nullptr, nullptr, child_argv, environ) != 0 ||
-        !eventually([&] { return !read_text(ready).empty(); }, 10000)) {
+        !helm::test::eventually([&] { return !helm::test::read_file(ready).empty(); }, 10000)) {
         std::fprintf(stderr, "the subscriber did not start\n");
         return false;
     }
@@ -253,7 +210,7 @@ bool run(int ports, int rate, int seconds, const std::string& dir, const char* s
     int status = 0;
     waitpid(subscriber, &status, 0);
     std::vector<double> latencies;
-    std::istringstream in(read_text(out));
+    std::istringstream in(helm::test::read_file(out));
     int port, sequence;
     long long arrival;
     while (in >> port >> sequence >> arrival) {
@@ -271,7 +228,7 @@ bool run(int ports, int rate, int seconds, const std::string& dir, const char* s
     }
 
     F_StopServer();
-    if (!eventually([] { return FindWindow(PORTSERVER_WINDOW_CLASS, nullptr) == nullptr; }, 10000) && server > 0)
+    if (!helm::test::eventually([] { return FindWindow(PORTSERVER_WINDOW_CLASS, nullptr) == nullptr; }, 10000) && server > 0)
         ::kill(server, SIGKILL);
     waitpid(server, &status, 0);
     return true;

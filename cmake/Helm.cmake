@@ -36,7 +36,7 @@ function(helm_tests module)
   file(GLOB sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
   set(target ${module}_tests)
   add_executable(${target} ${sources})
-  target_link_libraries(${target} PRIVATE ${ARG_DEPS} helm_testsupport GTest::gtest GTest::gmock)
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} helm_testmain GTest::gtest GTest::gmock)
   # One label per test: the discovery script flattens the property list, so
   # a second label would swallow the time-out. `ctest -L kernel` matches
   # "kernel_processes" too, as labels are patterns.

@@ -40,29 +40,7 @@ inline bool server_running() { return FindWindow(PORTSERVER_WINDOW_CLASS, nullpt
 
 // The server this test started: Portlink starts it as a child of the
 // calling program. 0 when there is none.
-inline pid_t server_pid()
-{
-    DIR* proc = opendir("/proc");
-    if (!proc)
-        return 0;
-    pid_t found = 0;
-    while (dirent* entry = readdir(proc)) {
-        const int pid = std::atoi(entry->d_name);
-        if (pid <= 0)
-            continue;
-        const std::string stat = helm::test::read_file("/proc/" + std::string(entry->d_name) + "/stat");
-        const size_t close = stat.rfind(')');
-        if (close == std::string::npos || stat.find("(Portserver") == std::string::npos)
-            continue;
-        char state = 0;
-        int parent = 0;
-        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == getpid() &&
-            state != 'Z')
-            found = pid;
-    }
-    closedir(proc);
-    return found;
-}
+inline pid_t server_pid() { return helm::test::child_process("Portserver"); }
 
 // Waits for a message posted to this thread.
 inline bool wait_for_message(MSG* msg, DWORD ms)

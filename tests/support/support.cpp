@@ -153,26 +153,47 @@ void write_file(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
-}  // namespace helm::test
+pid_t child_process(const std::string& command)
+{
+    const std::string name = "(" + command + ")";
+    pid_t found = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", std::filesystem::directory_options::skip_permission_denied)) {
+        const std::string dir = entry.path().filename().string();
+        const int pid = std::atoi(dir.c_str());
+        if (pid <= 0)
+            continue;
+        const std::string stat = read_file("/proc/" + dir + "/stat");
+        const size_t close = stat.rfind(')');
+        char state = 0;
+        int parent = 0;
+        if (close != std::string::npos && stat.compare(stat.find('('), close + 1 - stat.find('('), name) == 0 &&
+            std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == getpid() &&
+            state != 'Z')
+            found = pid;
+    }
+    return found;
+}
 
 // Every test program gets a station of its own, unless it is a child, which
 // joins its parent's station (or the one the parent chose for it). Tests
 // run headless even with a display at hand (HELM_HEADLESS=0 shows them);
 // the live display's tests open their own.
-int main(int argc, char** argv)
+int run_test_program(int argc, char** argv)
 {
     if (argc >= 3 && std::strcmp(argv[1], "--helm-child") == 0) {
-        auto it = helm::test::roles().find(argv[2]);
-        if (it == helm::test::roles().end()) {
+        auto it = roles().find(argv[2]);
+        if (it == roles().end()) {
             std::fprintf(stderr, "unknown child role %s\n", argv[2]);
             return 99;
         }
         std::vector<std::string> args(argv + 3, argv + argc);
         return it->second(args);
     }
-    helm::test::TempDir station;
+    TempDir station;
     setenv("HELM_STATION", station.path().c_str(), 1);
     setenv("HELM_HEADLESS", "1", 0);
-    testing::InitGoogleTest(&argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+}  // namespace helm::test

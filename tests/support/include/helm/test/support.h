@@ -69,6 +69,16 @@ bool eventually(F condition, int timeout_ms = 5000);
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 
+// The live child of this process whose command (as the kernel names it,
+// at most 15 characters) is `command`; 0 when there is none. Programs this
+// process started through another layer (the I/O server that Portlink
+// starts beside its caller) are found this way.
+pid_t child_process(const std::string& command);
+
+// The main of every test program (helm_testmain): a child role when asked
+// for one, else the tests, in a station of their own.
+int run_test_program(int argc, char** argv);
+
 }  // namespace helm::test
 
 #include <chrono>
