@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -168,11 +169,13 @@ public:
     }
 
 private:
-    template <class... A>
-    void note(const char* format, A... args)
+    [[gnu::format(printf, 2, 3)]] void note(const char* format, ...)
     {
         char line[512];
-        std::snprintf(line, sizeof line, format, args...);
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(line, sizeof line, format, args);
+        va_end(args);
         m_journal += line;
         m_journal += '\n';
     }
