@@ -260,7 +260,7 @@ TEST_F(LiveDialogTest, AModalDialogRunsItsLoopOnTheLiveScreen)
         if (where.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
             return;
         const auto [dialog, field] = where.get();
-        act({"search", "--sync", "--name", "^Sensor settings$", "mousemove", "--sync", std::to_string(field.x),
+        act({"search", "--sync", "--onlyvisible", "--name", "^Sensor settings$", "mousemove", "--sync", std::to_string(field.x),
              std::to_string(field.y), "click", "1", "type", "--delay", "20", "Port 2\n"});
         // A dialog that never heard the operator is closed, so the test ends.
         for (int i = 0; i < 200 && IsWindow(dialog); ++i)
