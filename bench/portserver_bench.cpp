@@ -153,7 +153,8 @@ bool run(int ports, int rate, int seconds, const std::string& dir, const char* s
             return false;
         }
     }
-    if (F_RunServerInSleepMode(0) != 1 || !helm::test::eventually([] { return F_IsPortDispo(1) == 1; }, 10000)) {
+    if (F_RunServerInSleepMode(0) != 1 ||
+        !helm::test::eventually([] { return F_IsPortDispo(1) == 1; }, 10000)) {
         std::fprintf(stderr, "Portserver did not start\n");
         return false;
     }
@@ -228,7 +229,9 @@ bool run(int ports, int rate, int seconds, const std::string& dir, const char* s
     }
 
     F_StopServer();
-    if (!helm::test::eventually([] { return FindWindow(PORTSERVER_WINDOW_CLASS, nullptr) == nullptr; }, 10000) && server > 0)
+    const bool closed =
+        helm::test::eventually([] { return FindWindow(PORTSERVER_WINDOW_CLASS, nullptr) == nullptr; }, 10000);
+    if (!closed && server > 0)
         ::kill(server, SIGKILL);
     waitpid(server, &status, 0);
     return true;

@@ -157,16 +157,21 @@ pid_t child_process(const std::string& command)
 {
     const std::string name = "(" + command + ")";
     pid_t found = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", std::filesystem::directory_options::skip_permission_denied)) {
+    const auto options = std::filesystem::directory_options::skip_permission_denied;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", options)) {
         const std::string dir = entry.path().filename().string();
         const int pid = std::atoi(dir.c_str());
         if (pid <= 0)
             continue;
+        // "pid (command) state parent ...": the command may hold blanks and
+        // parentheses, so it runs from the first '(' to the last ')'.
         const std::string stat = read_file("/proc/" + dir + "/stat");
+        const size_t open = stat.find('(');
         const size_t close = stat.rfind(')');
         char state = 0;
         int parent = 0;
-        if (close != std::string::npos && stat.compare(stat.find('('), close + 1 - stat.find('('), name) == 0 &&
+        if (open != std::string::npos && close != std::string::npos && close > open &&
+            stat.compare(open, close + 1 - open, name) == 0 &&
             std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == getpid() &&
             state != 'Z')
             found = pid;

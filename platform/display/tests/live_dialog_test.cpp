@@ -260,8 +260,10 @@ TEST_F(LiveDialogTest, AModalDialogRunsItsLoopOnTheLiveScreen)
         if (where.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
             return;
         const auto [dialog, field] = where.get();
-        act({"search", "--sync", "--onlyvisible", "--name", "^Sensor settings$", "mousemove", "--sync", std::to_string(field.x),
-             std::to_string(field.y), "click", "1", "type", "--delay", "20", "Port 2\n"});
+        // Not before the dialog is mapped: a click on a window that exists
+        // but is not on the screen yet would be lost.
+        act({"search", "--sync", "--onlyvisible", "--name", "^Sensor settings$", "mousemove", "--sync",
+             std::to_string(field.x), std::to_string(field.y), "click", "1", "type", "--delay", "20", "Port 2\n"});
         // A dialog that never heard the operator is closed, so the test ends.
         for (int i = 0; i < 200 && IsWindow(dialog); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
