@@ -9,7 +9,7 @@ constexpr int module_string_room = 500;
 
 BOOL CStringLang::LoadString(UINT id)
 {
-    const std::string text = helm::toolkit::language_string(AfxGetResourceHandle(), id);
+    const std::string text = helm::toolkit::chain_language_string(id);
     if (!text.empty())
         *this = CString(text.c_str());
     else

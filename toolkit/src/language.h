@@ -16,5 +16,10 @@ LANGID chosen_language();
 // String `id` of `module` in the chosen language, then English, then
 // French; empty when none has it.
 std::string language_string(HINSTANCE module, UINT id);
+// String `id` in the chosen language, then English, then French, each
+// looked for along the resource chain: the current module state's resource
+// module, then every extension library that joined it (so a library's
+// strings come in the chosen language wherever they are loaded from).
+std::string chain_language_string(UINT id);
 
 }  // namespace helm::toolkit

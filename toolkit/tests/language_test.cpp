@@ -87,16 +87,31 @@ TEST(LanguageTools, LoadersFallBackToTheResourceChainAndCutTheModuleForm)
     LanguageChoice language;
     language.set(0);
     // A string of an extension library in the chain, missing in the module
-    // of the current state, comes through the plain resource look-up.
+    // of the current state, comes from the library in the chosen language,
+    // for CStringLang and for the windows CLanguageTools translates.
     HMODULE toolkit = GetModuleHandle("helm_toolkit");
     ASSERT_NE(toolkit, nullptr);
     CStringLang text;
     EXPECT_FALSE(text.LoadString(IDS_SHORTCUTS_KEY));
+    CDialog dialog(IDD_TEST_LANGUAGE);
+    ASSERT_TRUE(dialog.Create(IDD_TEST_LANGUAGE));
+    HWND label = ::CreateWindowEx(0, "Static", "Placeholder", WS_CHILD, 0, 0, 10, 10, dialog.m_hWnd,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDS_SHORTCUTS_KEY)), nullptr, nullptr);
+    CLanguageTools::F_ProcessWindow(&dialog);
+    EXPECT_EQ(text_of(dialog, IDS_SHORTCUTS_KEY), "Placeholder");
     {
         CDynLinkLibrary chain(toolkit, toolkit);
         EXPECT_TRUE(text.LoadString(IDS_SHORTCUTS_KEY));
+        EXPECT_EQ(text, "Touche");
+        CLanguageTools::F_ProcessWindow(&dialog);
+        EXPECT_EQ(text_of(dialog, IDS_SHORTCUTS_KEY), "Touche");
+        language.set(1);
+        EXPECT_TRUE(text.LoadString(IDS_SHORTCUTS_KEY));
         EXPECT_EQ(text, "Key");
+        language.set(0);
     }
+    ::DestroyWindow(label);
+    dialog.DestroyWindow();
     // Naming the module asks it in the chosen language.
     EXPECT_TRUE(text.LoadString(toolkit, IDS_SHORTCUTS_KEY));
     EXPECT_EQ(text, "Touche");

@@ -1,33 +1,5 @@
 #include "toolkit_fixture.h"
 
-#include <cstdlib>
-#include <cstring>
-
-#include "toolkit/WidgetryApp.h"
-
-namespace toolkit_test {
-
-PrivateProfile::PrivateProfile(CWinApp& app, const std::string& fileName)
-    : m_app(app), m_path(m_dir.file(fileName)), m_previous(app.m_pszProfileName)
-{
-    app.m_pszProfileName = strdup(m_path.c_str());
-}
-
-PrivateProfile::~PrivateProfile()
-{
-    std::free(const_cast<char*>(m_app.m_pszProfileName));
-    m_app.m_pszProfileName = m_previous;
-}
-
-LanguageChoice::LanguageChoice() : m_profile(helm::toolkit::library_app(), "Widgetry.ini") {}
-
-void LanguageChoice::set(int languageId)
-{
-    helm::toolkit::library_app().WriteProfileInt("LANGUAGE TOOLS", "LANGUAGE ID", languageId);
-}
-
-}  // namespace toolkit_test
-
 namespace toolkit_test {
 
 HWND find_top_level(const std::function<bool(HWND)>& wanted)

@@ -7,37 +7,12 @@
 
 #include "helm/test/support.h"
 #include "toolkit/CWinAppIni.h"
+#include "toolkit/testing/profiles.h"
 
 namespace toolkit_test {
 
-// Points a profile (the application object's m_pszProfileName) at a file
-// of a private directory for the object's life, then puts the old one back.
-class PrivateProfile {
-public:
-    PrivateProfile(CWinApp& app, const std::string& fileName);
-    ~PrivateProfile();
-    PrivateProfile(const PrivateProfile&) = delete;
-    PrivateProfile& operator=(const PrivateProfile&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-private:
-    CWinApp& m_app;
-    helm::test::TempDir m_dir;
-    std::string m_path;
-    LPCSTR m_previous;
-};
-
-// The toolkit's language choice, kept in a private "Widgetry.ini".
-class LanguageChoice {
-public:
-    LanguageChoice();
-    // The value of "LANGUAGE ID" (0 French, 1 English, other: the system's).
-    void set(int languageId);
-
-private:
-    PrivateProfile m_profile;
-};
+using helm::toolkit::testing::LanguageChoice;
+using helm::toolkit::testing::PrivateProfile;
 
 }  // namespace toolkit_test
 

@@ -4,6 +4,7 @@
 #include "afxwin.h"
 #include "helm/afx/CImageList.h"
 #include "helm/afx/CListCtrl.h"
+#include "helm/afx/CRichEditCtrl.h"
 #include "helm/afx/CSliderCtrl.h"
 #include "helm/afx/CSpinButtonCtrl.h"
 #include "helm/afx/CToolTipCtrl.h"

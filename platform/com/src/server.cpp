@@ -4,6 +4,23 @@
 
 namespace helm::com {
 
+ClassEntry control_registration(const CLSID& clsid, const char* description, const char* prog_id,
+                                const char* version_independent_prog_id, const GUID& type_library)
+{
+    ClassEntry e;
+    e.clsid = clsid;
+    e.description = description;
+    e.prog_id = prog_id;
+    e.version_independent_prog_id = version_independent_prog_id;
+    e.keys = key_programmable | key_control | key_insertable;
+    e.misc_status = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
+                    OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+    e.toolbox_bitmap = 103;
+    e.type_library = type_library;
+    e.type_library_version = "1.0";
+    return e;
+}
+
 // A class factory for one served class. It lives as long as its server;
 // its references only keep the plug-in busy.
 class Server::Factory final : public IClassFactory {

@@ -226,6 +226,10 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
     } else if (!(pos.flags & swp_noclientsize) && !(pos.flags & SWP_NOREDRAW)) {
         InvalidateRect(window, nullptr, TRUE);
     }
+    // A visible child that hides, moves or shrinks uncovers its parent there.
+    if (was_visible && !(pos.flags & SWP_NOREDRAW) && (GetWindowLong(window, GWL_STYLE) & WS_CHILD) &&
+        (!now_visible || !EqualRect(&old_rect, &new_rect)))
+        InvalidateRect(GetParent(window), &old_rect, TRUE);
     call_procedure(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
     if (!(pos.flags & swp_noclientmove) || !(pos.flags & swp_noclientsize))
         screen()->window_moved(window, new_rect);

@@ -123,6 +123,31 @@ TEST(PaintTest, PaintingTouchesOnlyTheUpdateRegionAndTheClassBrushErases)
     DestroyWindow(b);
 }
 
+TEST(PaintTest, AChildThatGoesOrMovesUncoversItsParent)
+{
+    struct Case {
+        const char* what;
+        std::function<void(HWND)> change;
+    };
+    const Case cases[] = {
+        {"hidden", [](HWND c) { ShowWindow(c, SW_HIDE); }},
+        {"moved", [](HWND c) { MoveWindow(c, 50, 50, 20, 20, TRUE); }},
+        {"shrunk", [](HWND c) { MoveWindow(c, 10, 10, 5, 5, TRUE); }},
+        {"destroyed", [](HWND c) { DestroyWindow(c); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND parent = make_popup(brushed_class(), WS_POPUP | WS_VISIBLE, {0, 0, 80, 80});
+        HWND child = make_popup(filling_class(), WS_CHILD | WS_VISIBLE, {10, 10, 40, 40}, red, parent);
+        helm::user::paint_pending(parent);
+        c.change(child);
+        auto picture = helm::user::snapshot_window(parent);
+        // Where the child was, only the parent's brush is left.
+        EXPECT_TRUE(area_is(*picture, {16, 16, 40, 40}, highlight));
+        DestroyWindow(parent);
+    }
+}
+
 // Where each DC of a parent (60 x 60 at the origin) and its two children
 // may draw: child A at (10,10)-(40,40), child B above it at (30,30)-(50,50).
 struct ClipCase {

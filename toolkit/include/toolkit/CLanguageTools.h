@@ -8,7 +8,8 @@
 class CLanguageTools {
 public:
     // For every child of `window`: the string of the child's control id,
-    // from the current module in the chosen language, becomes its text when
-    // it is not empty and does not begin with "//".
+    // in the chosen language from the current module or an extension
+    // library of its resource chain (CStringLang), becomes its text when it
+    // is not empty and does not begin with "//".
     static void F_ProcessWindow(CWnd* window);
 };

@@ -12,9 +12,10 @@ public:
     using CString::CString;
     using CString::operator=;
 
-    // String `id` of the current module state's resources in the chosen
-    // language, else the plain resource string (the resource chain);
-    // non-zero when the result is not empty.
+    // String `id` in the chosen language, then English, then French, from
+    // the current module state's resources or any extension library of its
+    // resource chain; else the plain resource string. Non-zero when the
+    // result is not empty.
     BOOL LoadString(UINT id);
     // The same from `module` alone, at most 499 characters.
     BOOL LoadString(HINSTANCE module, UINT id);

@@ -318,41 +318,14 @@ const DispatchTable<ITestPanel>& test_panel_table()
     return table;
 }
 
-constexpr DWORD control_status = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
-                                 OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
-
-helm::com::ClassEntry registration(const CLSID& clsid, const char* description, const char* prog_id,
-                                   const char* independent)
-{
-    helm::com::ClassEntry e;
-    e.clsid = clsid;
-    e.description = description;
-    e.prog_id = prog_id;
-    e.version_independent_prog_id = independent;
-    e.keys = helm::com::key_programmable | helm::com::key_control | helm::com::key_insertable;
-    e.misc_status = control_status;
-    e.toolbox_bitmap = 103;
-    e.type_library_version = "1.0";
-    return e;
-}
-
 helm::com::Server server({
-    {registration(CLSID_TestControl, "TestControl Class", test_control_prog_id, test_control_independent_prog_id),
+    {helm::com::control_registration(CLSID_TestControl, "TestControl Class", test_control_prog_id,
+                                     test_control_independent_prog_id),
      &helm::com::Server::create<TestControl>},
-    {registration(CLSID_TestPanel, "TestPanel Class", test_panel_prog_id, "HelmTest.TestPanel"),
+    {helm::com::control_registration(CLSID_TestPanel, "TestPanel Class", test_panel_prog_id, "HelmTest.TestPanel"),
      &helm::com::Server::create<TestPanel>},
 });
 
 }  // namespace
 
-extern "C" {
-
-HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object)
-{
-    return server.DllGetClassObject(clsid, riid, object);
-}
-HRESULT DllCanUnloadNow() { return server.DllCanUnloadNow(); }
-HRESULT DllRegisterServer() { return server.DllRegisterServer(); }
-HRESULT DllUnregisterServer() { return server.DllUnregisterServer(); }
-
-}  // extern "C"
+HELM_COM_PLUGIN_ENTRY_POINTS(server)

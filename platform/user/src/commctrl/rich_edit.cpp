@@ -314,6 +314,8 @@ LRESULT RichEdit::on_set_char_format(WPARAM scope, const CHARFORMAT* in)
         if ((in->dwMask & CFM_SIZE) && in->yHeight > 0)
             f.height = std::min<LONG>(in->yHeight, 32767);
     };
+    // Only formats of the text itself change the widths of its lines.
+    const bool text_formats = (scope & SCF_ALL) || ((scope & SCF_SELECTION) && sel_start() != sel_end());
     if (scope & SCF_ALL) {
         for (Format& f : m_formats)
             apply(f);
@@ -334,8 +336,7 @@ LRESULT RichEdit::on_set_char_format(WPARAM scope, const CHARFORMAT* in)
         if (m_text.empty())
             m_has_pending = false;
     }
-    // Formats of the text itself change the widths of its lines.
-    if (scope & (SCF_ALL | SCF_SELECTION)) {
+    if (text_formats) {
         measure_lines(0, 0, true);
         update_scroll_bar();
     }

@@ -36,6 +36,13 @@ struct ServedClass {
     HRESULT (*create)(Server& server, REFIID riid, void** object);
 };
 
+// The registration of a control as ATL writes it for an ActiveX control:
+// keys Programmable, Control and Insertable, the status bits of a windowed
+// control that is activated when visible, toolbox bitmap 103, and the
+// control's type library in version 1.0.
+ClassEntry control_registration(const CLSID& clsid, const char* description, const char* prog_id,
+                                const char* version_independent_prog_id, const GUID& type_library = GUID_NULL);
+
 class Server {
 public:
     explicit Server(std::vector<ServedClass> classes);
@@ -83,3 +90,17 @@ private:
 };
 
 }  // namespace helm::com
+
+// The four exported entry points of a plug-in, each forwarding to its one
+// Server object: write HELM_COM_PLUGIN_ENTRY_POINTS(server) once, at file
+// scope, after the server.
+#define HELM_COM_PLUGIN_ENTRY_POINTS(server)                                                \
+    extern "C" {                                                                           \
+    HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object)                 \
+    {                                                                                      \
+        return (server).DllGetClassObject(clsid, riid, object);                            \
+    }                                                                                      \
+    HRESULT DllCanUnloadNow() { return (server).DllCanUnloadNow(); }                       \
+    HRESULT DllRegisterServer() { return (server).DllRegisterServer(); }                   \
+    HRESULT DllUnregisterServer() { return (server).DllUnregisterServer(); }               \
+    }

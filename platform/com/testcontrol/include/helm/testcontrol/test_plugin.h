@@ -3,39 +3,23 @@
 // test target defines HELM_TEST_CONTROL_FILE, the plug-in's path.
 #pragma once
 
-#include <dlfcn.h>
-
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "helm/com/testing/plugin.h"
 #include "helm/testcontrol/test_control.h"
 
 namespace helm::testcontrol {
 
 inline const std::string plugin_file = HELM_TEST_CONTROL_FILE;
 
-// helm_regsvr's command on its arguments; its exit code.
-inline int regsvr(std::vector<std::string> args)
-{
-    std::string out, err;
-    return helm::com::run_register_command(args, out, err);
-}
-inline bool register_plugin() { return regsvr({plugin_file}) == 0; }
-inline bool unregister_plugin() { return regsvr({"-u", plugin_file}) == 0; }
-
+inline int regsvr(std::vector<std::string> args) { return helm::com::testing::regsvr(std::move(args)); }
+inline bool register_plugin() { return helm::com::testing::register_plugin(plugin_file); }
+inline bool unregister_plugin() { return helm::com::testing::unregister_plugin(plugin_file); }
 // Whether the plug-in has no live object left (true when never loaded).
-inline bool plugin_idle()
-{
-    void* handle = ::dlopen(plugin_file.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!handle)
-        return true;
-    auto can_unload = reinterpret_cast<DllCanUnloadNowFn>(::dlsym(handle, "DllCanUnloadNow"));
-    bool idle = can_unload && can_unload() == S_OK;
-    ::dlclose(handle);  // drops only the count NOLOAD added
-    return idle;
-}
+inline bool plugin_idle() { return helm::com::testing::plugin_idle(plugin_file); }
 
 // The test control's journal of calls and window events.
 inline std::string journal(IDispatch* control)

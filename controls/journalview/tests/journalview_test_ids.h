@@ -1,0 +1,4 @@
+#pragma once
+
+#define IDD_JOURNALVIEW_HOST 100
+#define IDC_JOURNALVIEW 101

@@ -1,0 +1,5 @@
+#pragma once
+
+#define IDD_VALUEGRID_HOST 100
+#define IDC_VALUEGRID_BEFORE 101
+#define IDC_VALUEGRID 102

@@ -1,0 +1,3 @@
+#include "helm/afx/CRichEditCtrl.h"
+
+IMPLEMENT_DYNAMIC(CRichEditCtrl, CWnd)
