@@ -46,11 +46,28 @@ TEST_F(ServerFailures, CommandsWithABadPortOrBlockAreRefused)
         std::memcpy(block.data(), &command, sizeof command);
         EXPECT_EQ(send_command(c.code, block.data(), c.size), 0) << c.what;
     }
-    // A configuration with a value out of range changes nothing.
-    sCOM_CMD config{};
-    config.port = 1;
-    config.config = {0, 0, -1, 9, -1, -1, 0, -1};
-    EXPECT_EQ(send_command(SRV_CMD_COM_CONFIG, &config, sizeof config), 0);
+    // A configuration no line can take changes nothing (-1 leaves a value).
+    struct Bad {
+        const char* what;
+        sCOM_CONFIG config;  // present, on, baud, parity, stop code, data bits, trigger, time-out
+    };
+    const Bad bad[] = {
+        {"parity 9", {0, 0, -1, 9, -1, -1, 0, -1}},
+        {"1 baud", {0, 0, 1, -1, -1, -1, 0, -1}},
+        {"INT_MAX baud", {0, 0, 0x7FFFFFFF, -1, -1, -1, 0, -1}},
+        {"baud 0", {0, 0, 0, -1, -1, -1, 0, -1}},
+        {"4 data bits", {0, 0, -1, -1, -1, 4, 0, -1}},
+        {"1.5 stop bits with 8 data bits", {0, 0, -1, -1, ONE5STOPBITS, -1, 0, -1}},
+    };
+    for (const Bad& b : bad) {
+        sCOM_CMD config{};
+        config.port = 1;
+        config.config = b.config;
+        EXPECT_EQ(send_command(SRV_CMD_COM_CONFIG, &config, sizeof config), 0) << b.what;
+        EXPECT_EQ(F_ConfigPort(1, b.config.baud, b.config.stop_bits, b.config.parity, b.config.data_bits, "NMEA0183"),
+                  0)
+            << b.what;
+    }
     // The port is still on and answers.
     EXPECT_EQ(F_IsPortDispo(1), 1);
     EXPECT_EQ(F_GetPortOnOff(1), 1);

@@ -1,11 +1,15 @@
+#include <pthread.h>
+#include <sys/ptrace.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -229,6 +233,89 @@ TEST(CrossProcessThreadMessages, KilledProcessLooksDeadAndItsSocketIsRemoved)
     EXPECT_TRUE(helm::test::eventually([&] { return stat(endpoint.c_str(), &st) != 0; }));
     PostThreadMessage(read_threads(dir.file("tids2")).main, WM_QUIT, 0, 0);
     EXPECT_EQ(next.wait(), 0);
+}
+
+// A worker with a queue that answers WM_APP with WM_APP + 1 to the thread
+// in wParam, publishes "<main tid> <worker tid>", then either lets its main
+// thread end alone (args[1] "main-ends": the process lives on in the
+// worker, a zombie leader with a running thread) or waits to be killed.
+HELM_TEST_CHILD(worker_outlives_main)
+{
+    helm::kernel::ensure_current_queue();
+    DWORD worker = 0;
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](LPVOID) -> DWORD {
+            MSG msg{};
+            while (get_message_within(msg, 30000) && msg.message != WM_QUIT)
+                if (msg.message == WM_APP)
+                    PostThreadMessage(static_cast<DWORD>(msg.wParam), WM_APP + 1, 0, 0);
+            _exit(0);  // the station's receiver would keep the process
+        },
+        nullptr, 0, &worker);
+    publish(args.at(0), std::to_string(GetCurrentThreadId()) + " " + std::to_string(worker));
+    if (args.at(1) == "main-ends")
+        pthread_exit(nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    return 0;
+}
+
+bool answered_by(DWORD worker)
+{
+    if (!PostThreadMessage(worker, WM_APP, GetCurrentThreadId(), 0))
+        return false;
+    MSG msg{};
+    return get_message_within(msg, 10000) && msg.message == WM_APP + 1;
+}
+
+// Opens an endpoint, which sweeps what dead processes left, and ends.
+HELM_TEST_CHILD(open_endpoint_and_end)
+{
+    helm::kernel::ensure_current_queue();
+    return helm::station::open_endpoint() ? 0 : 1;
+}
+
+// A process whose main thread has ended is alive while another thread
+// runs; a killed one is dead even while one of its threads has not gone
+// yet (held here by a tracer, as a thread slow to end would be).
+TEST(CrossProcessThreadMessages, AZombieLeaderIsAliveOnlyWhileAnotherThreadRuns)
+{
+    helm::kernel::ensure_current_queue();
+    helm::test::TempDir dir;
+    auto child = spawn_child("worker_outlives_main", {dir.file("tids"), "main-ends"});
+    ASSERT_TRUE(wait_for_file(dir.file("tids")));
+    const ChildThreads t = read_threads(dir.file("tids"));
+    ASSERT_TRUE(helm::test::eventually([&] {
+        return helm::test::read_file("/proc/" + std::to_string(child.pid()) + "/stat").find(") Z") !=
+               std::string::npos;
+    }));
+    const std::string endpoint = helm::station::endpoint_path(static_cast<DWORD>(child.pid()));
+    EXPECT_EQ(spawn_child("open_endpoint_and_end").wait(), 0);
+    struct stat st {};
+    EXPECT_EQ(stat(endpoint.c_str(), &st), 0) << "the endpoint of a live process was swept";
+    EXPECT_TRUE(answered_by(t.ended_worker)) << "the worker of a zombie leader is still reached";
+    EXPECT_TRUE(PostThreadMessage(t.ended_worker, WM_QUIT, 0, 0));
+    EXPECT_EQ(child.wait(), 0);
+
+    auto killed = spawn_child("worker_outlives_main", {dir.file("tids2"), "wait"});
+    ASSERT_TRUE(wait_for_file(dir.file("tids2")));
+    const ChildThreads k = read_threads(dir.file("tids2"));
+    ASSERT_TRUE(answered_by(k.ended_worker));
+    // A traced thread stays until its tracer has seen it end.
+    if (ptrace(PTRACE_SEIZE, static_cast<pid_t>(k.ended_worker), nullptr, nullptr) != 0)
+        GTEST_SKIP() << "threads cannot be traced here";
+    ASSERT_EQ(::kill(killed.pid(), SIGKILL), 0);
+    ASSERT_TRUE(helm::test::eventually([&] {
+        return helm::test::read_file("/proc/" + std::to_string(k.ended_worker) + "/stat").find(") Z") !=
+               std::string::npos;
+    }));
+    const std::string killed_endpoint = helm::station::endpoint_path(static_cast<DWORD>(killed.pid()));
+    EXPECT_EQ(stat(killed_endpoint.c_str(), &st), 0);
+    EXPECT_EQ(spawn_child("open_endpoint_and_end").wait(), 0);
+    EXPECT_NE(stat(killed_endpoint.c_str(), &st), 0) << "the endpoint of a killed process was kept";
+    expect_post_fails(k.ended_worker, "thread of a killed process");
+    int status = 0;
+    waitpid(static_cast<pid_t>(k.ended_worker), &status, __WALL);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "helm/kernel/trace.h"
+
 namespace helm::portlink {
 
 std::string settings_file_path()
@@ -99,14 +101,18 @@ void parse_address(const char* text, BYTE out[4])
     std::memcpy(out, parts, 4);
 }
 
+// The socket settings' named mutex. Its owner may be a stopped process,
+// so the wait is bounded: a reader or writer that does not get it fails
+// with ERROR_TIMEOUT rather than hang (an owner that died gives the mutex
+// up, abandoned, and the caller goes on).
 class SockConfigLock {
 public:
     SockConfigLock() : m_mutex(CreateMutex(nullptr, FALSE, "READ_WRITE_SOCK_CONFIG"))
     {
-        if (m_mutex) {
-            const DWORD result = WaitForSingleObject(m_mutex, INFINITE);
-            m_owned = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
-        }
+        if (!m_mutex)
+            return;
+        const DWORD result = WaitForSingleObject(m_mutex, helm::portlink::kSettingsLockWaitMs);
+        m_owned = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
     }
     ~SockConfigLock()
     {
@@ -117,6 +123,17 @@ public:
     }
     SockConfigLock(const SockConfigLock&) = delete;
     SockConfigLock& operator=(const SockConfigLock&) = delete;
+
+    // False (with the last error set and a trace line) when the mutex was
+    // not obtained.
+    bool owned() const
+    {
+        if (!m_owned) {
+            helm::kernel::trace("Portlink: the socket settings are locked by another program (READ_WRITE_SOCK_CONFIG)\n");
+            SetLastError(m_mutex ? ERROR_TIMEOUT : GetLastError());
+        }
+        return m_owned;
+    }
 
 private:
     HANDLE m_mutex;
@@ -135,7 +152,60 @@ std::string sibling(const std::string& file, const char* suffix)
     return base + suffix + ".ini";
 }
 
+// The keys of socket index i (0..4); the caller holds the settings' mutex.
+bool write_sock_keys(const sSOCK_CONFIG& config, const sPORT_PROTOCOL* protocol, int i, const std::string& file)
+{
+    char address[20];
+    std::snprintf(address, sizeof address, "%03d.%03d.%03d.%03d", config.ip_address[0], config.ip_address[1],
+                  config.ip_address[2], config.ip_address[3]);
+    bool ok = write_int(kSocketSection, kOnOff, i, config.on_off, file);
+    ok = write_int(kSocketSection, kSocketMode, i, config.connection_mode, file) && ok;
+    ok = write_int(kSocketSection, kSocketType, i, config.socket_type, file) && ok;
+    ok = write_int(kSocketSection, kSocketPort, i, config.ip_port, file) && ok;
+    ok = WritePrivateProfileString(P_GetStringFromDLLTable(kSocketSection), key(kSocketAddress, i).c_str(), address,
+                                   file.c_str()) &&
+         ok;
+    ok = write_int(kSocketSection, kTimeout, i, config.timeout_ms, file) && ok;
+    if (protocol) {
+        ok = write_text(kSocketSection, kProtocol, i, protocol->name, sizeof protocol->name, file) && ok;
+        ok = write_text(kSocketSection, kOptions, i, protocol->options, sizeof protocol->options, file) && ok;
+    }
+    return ok;
+}
+
+void read_sock_keys(sSOCK_CONFIG& config, sPORT_PROTOCOL* protocol, int i, const std::string& file)
+{
+    config.on_off = read_int(kSocketSection, kOnOff, i, 0, file);
+    config.connection_mode = static_cast<BYTE>(read_int(kSocketSection, kSocketMode, i, 0, file));
+    config.socket_type = read_int(kSocketSection, kSocketType, i, 0, file);
+    config.ip_port = read_int(kSocketSection, kSocketPort, i, 0, file);
+    char address[17] = {};
+    GetPrivateProfileString(P_GetStringFromDLLTable(kSocketSection), key(kSocketAddress, i).c_str(),
+                            "000.000.000.000", address, sizeof address, file.c_str());
+    parse_address(address, config.ip_address);
+    config.timeout_ms = read_int(kSocketSection, kTimeout, i, 5000, file);
+    if (protocol) {
+        read_text(kSocketSection, kProtocol, i, "", protocol->name, sizeof protocol->name, file);
+        read_text(kSocketSection, kOptions, i, "", protocol->options, sizeof protocol->options, file);
+    }
+}
+
 }  // namespace
+
+namespace helm::portlink {
+
+bool read_all_sock_configs(sSOCK_CONFIG (&configs)[PORTLINK_SOCKETS], sPORT_PROTOCOL (&protocols)[PORTLINK_SOCKETS])
+{
+    const std::string file = settings_file_path();
+    SockConfigLock lock;
+    if (!lock.owned())
+        return false;
+    for (int i = 0; i < PORTLINK_SOCKETS; ++i)
+        read_sock_keys(configs[i], &protocols[i], i, file);
+    return true;
+}
+
+}  // namespace helm::portlink
 
 extern "C" {
 
@@ -143,14 +213,25 @@ int F_ReadPortConfig(sCOM_CONFIG* config, sPORT_PROTOCOL* protocol, int port)
 {
     if (!config || !protocol || !helm::portlink::is_serial_port(port))
         return 0;
+    using namespace helm::portlink;
     const std::string file = settings_file_path();
     const int i = port - 1;
+    // A value no line takes would make the port fail its probe, and so
+    // vanish until the file is mended by hand: it gives way to the default.
+    auto checked = [&](int label, int fallback, bool (*valid)(int32_t, int32_t), int32_t other) {
+        const int value = read_int(kSerialSection, label, i, fallback, file);
+        if (valid(value, other))
+            return value;
+        helm::kernel::trace("Portlink: COM%d: %s %d in %s is not valid; %d is used\n", port,
+                            P_GetStringFromDLLTable(label), value, file.c_str(), fallback);
+        return fallback;
+    };
     config->on_off = read_int(kSerialSection, kOnOff, i, 0, file);
-    config->baud = read_int(kSerialSection, kBaud, i, 9600, file);
-    config->parity = read_int(kSerialSection, kParity, i, 0, file);
-    config->data_bits = read_int(kSerialSection, kDataBits, i, 8, file);
-    config->stop_bits = read_int(kSerialSection, kStopBits, i, 0, file);
-    config->trigger = static_cast<BYTE>(read_int(kSerialSection, kTrigger, i, 0, file));
+    config->baud = checked(kBaud, 9600, [](int32_t v, int32_t) { return is_line_rate(v); }, 0);
+    config->parity = checked(kParity, 0, [](int32_t v, int32_t) { return is_parity_code(v); }, 0);
+    config->data_bits = checked(kDataBits, 8, [](int32_t v, int32_t) { return is_data_bits(v); }, 0);
+    config->stop_bits = checked(kStopBits, 0, is_stop_code, config->data_bits);
+    config->trigger = static_cast<BYTE>(checked(kTrigger, 0, [](int32_t v, int32_t) { return v >= 0 && v <= 255; }, 0));
     config->timeout_ms = read_int(kSerialSection, kTimeout, i, 5000, file);
     read_text(kSerialSection, kProtocol, i, "NMEA0183", protocol->name, sizeof protocol->name, file);
     read_text(kSerialSection, kOptions, i, "", protocol->options, sizeof protocol->options, file);
@@ -180,38 +261,12 @@ int F_ReadWriteSockConfig(sSOCK_CONFIG* config, sPORT_PROTOCOL* protocol, int so
     if (!config || socket < 1 || socket > PORTLINK_SOCKETS)
         return 0;
     const std::string file = settings_file_path();
-    const int i = socket - 1;
     SockConfigLock lock;
-    if (write) {
-        char address[20];
-        std::snprintf(address, sizeof address, "%03d.%03d.%03d.%03d", config->ip_address[0], config->ip_address[1],
-                      config->ip_address[2], config->ip_address[3]);
-        bool ok = write_int(kSocketSection, kOnOff, i, config->on_off, file);
-        ok = write_int(kSocketSection, kSocketMode, i, config->connection_mode, file) && ok;
-        ok = write_int(kSocketSection, kSocketType, i, config->socket_type, file) && ok;
-        ok = write_int(kSocketSection, kSocketPort, i, config->ip_port, file) && ok;
-        ok = WritePrivateProfileString(P_GetStringFromDLLTable(kSocketSection), key(kSocketAddress, i).c_str(),
-                                       address, file.c_str()) && ok;
-        ok = write_int(kSocketSection, kTimeout, i, config->timeout_ms, file) && ok;
-        if (protocol) {
-            ok = write_text(kSocketSection, kProtocol, i, protocol->name, sizeof protocol->name, file) && ok;
-            ok = write_text(kSocketSection, kOptions, i, protocol->options, sizeof protocol->options, file) && ok;
-        }
-        return ok ? 1 : 0;
-    }
-    config->on_off = read_int(kSocketSection, kOnOff, i, 0, file);
-    config->connection_mode = static_cast<BYTE>(read_int(kSocketSection, kSocketMode, i, 0, file));
-    config->socket_type = read_int(kSocketSection, kSocketType, i, 0, file);
-    config->ip_port = read_int(kSocketSection, kSocketPort, i, 0, file);
-    char address[17] = {};
-    GetPrivateProfileString(P_GetStringFromDLLTable(kSocketSection), key(kSocketAddress, i).c_str(),
-                            "000.000.000.000", address, sizeof address, file.c_str());
-    parse_address(address, config->ip_address);
-    config->timeout_ms = read_int(kSocketSection, kTimeout, i, 5000, file);
-    if (protocol) {
-        read_text(kSocketSection, kProtocol, i, "", protocol->name, sizeof protocol->name, file);
-        read_text(kSocketSection, kOptions, i, "", protocol->options, sizeof protocol->options, file);
-    }
+    if (!lock.owned())
+        return 0;
+    if (write)
+        return write_sock_keys(*config, protocol, socket - 1, file) ? 1 : 0;
+    read_sock_keys(*config, protocol, socket - 1, file);
     return 1;
 }
 

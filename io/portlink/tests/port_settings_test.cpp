@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "helm/kernel/trace.h"
 #include "helm/portlink/port_settings.h"
 #include "helm/test/support.h"
 
@@ -97,6 +98,52 @@ TEST_F(PortSettings, DamagedAddressesReadAsZero)
     }
 }
 
+// A value no line takes gives way to its default with a trace line naming
+// it, and the other values of the port stand.
+TEST_F(PortSettings, ValuesNoLineTakesReadAsTheirDefaults)
+{
+    struct Case {
+        const char* key;
+        const char* value;
+        int32_t sCOM_CONFIG::*field;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"BaudRate0", "0", &sCOM_CONFIG::baud, 9600},
+        {"BaudRate0", "1", &sCOM_CONFIG::baud, 9600},
+        {"BaudRate0", "2147483647", &sCOM_CONFIG::baud, 9600},
+        {"BaudRate0", "4000000", &sCOM_CONFIG::baud, 4000000},
+        {"Parity0", "77", &sCOM_CONFIG::parity, 0},
+        {"Parity0", "-1", &sCOM_CONFIG::parity, 0},
+        {"Parity0", "4", &sCOM_CONFIG::parity, 4},
+        {"Data Bit0", "0", &sCOM_CONFIG::data_bits, 8},
+        {"Data Bit0", "9", &sCOM_CONFIG::data_bits, 8},
+        {"Stop Bit0", "9", &sCOM_CONFIG::stop_bits, 0},
+        {"Stop Bit0", "1", &sCOM_CONFIG::stop_bits, 0},  // 1.5 stop bits need 5 data bits
+    };
+    std::string traced;
+    helm::kernel::set_trace_sink([&](std::string_view text) { traced += text; });
+    for (const Case& c : cases) {
+        traced.clear();
+        const bool baud = std::strcmp(c.key, "BaudRate0") == 0;
+        write(std::string("[Parametres Port serie]\r\nOn : 1, Off : 00=1\r\n") + (baud ? "" : "BaudRate0=19200\r\n") +
+              c.key + "=" + c.value + "\r\n");
+        sCOM_CONFIG com{};
+        sPORT_PROTOCOL protocol{};
+        ASSERT_EQ(F_ReadPortConfig(&com, &protocol, 1), 1);
+        EXPECT_EQ(com.*c.field, c.expected) << c.key << "=" << c.value;
+        EXPECT_EQ(com.on_off, 1);
+        if (!baud) {
+            EXPECT_EQ(com.baud, 19200) << c.key << "=" << c.value;
+        }
+        const bool replaced = std::to_string(c.expected) != c.value;
+        EXPECT_EQ(traced.find(std::string(c.key, std::strlen(c.key) - 1) + " " + c.value) != std::string::npos,
+                  replaced)
+            << traced;
+    }
+    helm::kernel::set_trace_sink({});
+}
+
 TEST_F(PortSettings, LongTextsStayInTheirFields)
 {
     const std::string long_name(300, 'N'), long_options(300, 'O');
@@ -112,7 +159,7 @@ TEST_F(PortSettings, LongTextsStayInTheirFields)
 
 TEST_F(PortSettings, WrittenSettingsReadBack)
 {
-    sCOM_CONFIG com{0, 1, 4800, 2, 1, 7, '\n', 1234};
+    sCOM_CONFIG com{0, 1, 4800, 2, 2, 7, '\n', 1234};
     sPORT_PROTOCOL protocol{};
     std::strcpy(protocol.name, "Knudsen_Elac");
     std::strcpy(protocol.options, "NOPARSING");

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "helm/kernel/trace.h"
 #include "helm/portlink/port_settings.h"
 #include "helm/portlink/server_client.h"
 #include "resource.h"
@@ -126,11 +127,14 @@ bool PortServer::start()
         }
         m_channels[port - 1] = std::move(channel);
     }
+    // Settings that could not be read (another program holds their lock)
+    // leave the sockets off, and are not written back at the close.
+    sSOCK_CONFIG sock_configs[PORTLINK_SOCKETS] = {};
+    sPORT_PROTOCOL sock_protocols[PORTLINK_SOCKETS] = {};
+    m_socket_settings_read = portlink::read_all_sock_configs(sock_configs, sock_protocols);
     for (int socket = 1; socket <= PORTLINK_SOCKETS; ++socket) {
-        sSOCK_CONFIG config{};
-        sPORT_PROTOCOL protocol{};
-        F_ReadSockConfig(&config, &protocol, socket);
-        auto channel = std::make_unique<SocketChannel>(socket, config, protocol, m_trace);
+        const sSOCK_CONFIG& config = sock_configs[socket - 1];
+        auto channel = std::make_unique<SocketChannel>(socket, config, sock_protocols[socket - 1], m_trace);
         if (config.on_off == 1 && (m_options.sleep || channel->open() != 1))
             write_on_off(socket + 32, 0);
         m_sockets[socket - 1] = std::move(channel);
@@ -255,8 +259,14 @@ LRESULT PortServer::serial_command(ULONG_PTR code, const sCOM_CMD& command)
         return 0;
     switch (code) {
     case SRV_CMD_COM_CONFIG: {
-        if (!configuration_is_valid(command.config))
+        if (!configuration_is_valid(channel->config(), command.config)) {
+            helm::kernel::trace("Portserver: COM%d: settings refused (baud %d, parity %d, stop code %d, %d data "
+                                "bits)\n",
+                                command.port, static_cast<int>(command.config.baud),
+                                static_cast<int>(command.config.parity), static_cast<int>(command.config.stop_bits),
+                                static_cast<int>(command.config.data_bits));
             return 0;
+        }
         char name[sizeof command.protocol.name + 1] = {};
         char options[sizeof command.protocol.options + 1] = {};
         std::memcpy(name, command.protocol.name, sizeof command.protocol.name);
@@ -429,7 +439,7 @@ void PortServer::shut_down()
         const sPORT_PROTOCOL protocol = channel->protocol();
         F_WritePortConfig(&config, &protocol, port);
     }
-    for (int socket = 1; socket <= PORTLINK_SOCKETS; ++socket) {
+    for (int socket = 1; m_socket_settings_read && socket <= PORTLINK_SOCKETS; ++socket) {
         SocketChannel* channel = m_sockets[socket - 1].get();
         if (!channel || !channel->present())
             continue;

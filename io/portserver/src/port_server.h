@@ -76,6 +76,7 @@ private:
     HWND m_window = nullptr;
     PortsView m_view;
     UINT m_onclose_message = 0;
+    bool m_socket_settings_read = false;
     bool m_closed = false;
     // While a dialog or question of the window runs its loop, a close
     // request waits for its end: the caller may still use what a close

@@ -5,7 +5,11 @@
 #include <vector>
 
 #include "helm/outside/timestamper.h"
+#include "helm/portlink/port_settings.h"
 #include "helm/serial/comm_dialog.h"
+
+static_assert(helm::portlink::kLowestLineRate == helm::serial::kLowestBaud &&
+              helm::portlink::kHighestLineRate == helm::serial::kHighestBaud);
 
 namespace helm::portserver {
 
@@ -25,11 +29,6 @@ namespace {
 constexpr UINT kEndThread = 2;
 constexpr DWORD kFirstWaitMs = 5000;
 constexpr DWORD kReadBlock = 1024;
-
-bool unchanged_or(int32_t value, int32_t low, int32_t high)
-{
-    return value == -1 || (value >= low && value <= high);
-}
 
 }  // namespace
 
@@ -161,10 +160,14 @@ void SerialChannel::configure(const sCOM_CONFIG& changes, const char* protocol, 
     reset_headers();
 }
 
-bool configuration_is_valid(const sCOM_CONFIG& changes)
+bool configuration_is_valid(const sCOM_CONFIG& current, const sCOM_CONFIG& changes)
 {
-    return (changes.baud == -1 || changes.baud > 0) && unchanged_or(changes.parity, NOPARITY, SPACEPARITY) &&
-           unchanged_or(changes.stop_bits, ONESTOPBIT, TWOSTOPBITS) && unchanged_or(changes.data_bits, 5, 8);
+    using namespace portlink;
+    auto merged = [](int32_t change, int32_t now) { return change == -1 ? now : change; };
+    const int32_t data_bits = merged(changes.data_bits, current.data_bits);
+    return is_line_rate(merged(changes.baud, current.baud)) &&
+           is_parity_code(merged(changes.parity, current.parity)) && is_data_bits(data_bits) &&
+           is_stop_code(merged(changes.stop_bits, current.stop_bits), data_bits);
 }
 
 int SerialChannel::write_text_to_send()

@@ -20,9 +20,11 @@
 
 namespace helm::portserver {
 
-// The values of a code-100 command are -1 (unchanged) or in range: baud
-// above 0, parity NOPARITY..SPACEPARITY, stop code 0..2, 5 to 8 data bits.
-bool configuration_is_valid(const sCOM_CONFIG& changes);
+// The values of a code-100 command are -1 (unchanged) or in range, and
+// together with the port's `current` settings make a line that can be
+// set: a rate a line carries (50 to 4,000,000 baud), parity
+// NOPARITY..SPACEPARITY, 5 to 8 data bits, a stop code those bits allow.
+bool configuration_is_valid(const sCOM_CONFIG& current, const sCOM_CONFIG& changes);
 
 class SerialChannel {
 public:

@@ -4,10 +4,12 @@
 #include <X11/extensions/Xfixes.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "connection.h"
 #include "helm/gdi/images.h"
+#include "helm/kernel/objects.h"
 #include "helm/gdi/text.h"
 #include "helm/user/clipboard.h"
 
@@ -177,36 +179,70 @@ void Selections::publish(std::vector<user::ClipboardItem> items)
     XSetSelectionOwner(m_connection.display(), m_connection.atoms().clipboard, m_window, m_published_time);
 }
 
+bool Selections::Handoff::give(Items items)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_abandoned)
+            return false;
+        m_items = std::move(items);
+        m_done = true;
+    }
+    m_given.notify_all();
+    return true;
+}
+
+Selections::Items Selections::Handoff::wait(DWORD timeout)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_given.wait_for(lock, std::chrono::milliseconds(timeout), [&] { return m_done; })) {
+        m_abandoned = true;
+        return std::nullopt;
+    }
+    return std::move(m_items);
+}
+
 bool Selections::take_desktop(std::vector<user::ClipboardItem>* items, DWORD timeout)
 {
     if (!m_connection.alive())
         return false;
-    auto fetch = std::make_shared<Fetch>();
-    auto result = fetch->done.get_future();
-    m_connection.post([this, fetch] {
+    auto reader = std::make_shared<Handoff>();
+    m_connection.post([this, reader] {
         // A change another program made before asking is told by now: the
         // round trip brings every event the server sent before it.
         XSync(m_connection.display(), False);
         m_connection.handle_events();
+        if (m_late) {
+            // A slow owner answered after the last reader gave up.
+            if (reader->give(std::move(m_late)))
+                m_late.reset();
+            return;
+        }
+        const uint64_t now = kernel::steady_ms();
+        if (m_fetch && now - m_fetch->started_ms < give_up_ms) {
+            // Still asking an owner slow to answer: its answer is this
+            // reader's when it comes.
+            m_fetch->reader = reader;
+            return;
+        }
+        m_fetch.reset();  // an owner that never answered
         if (!m_changed) {
-            fetch->done.set_value(std::nullopt);
+            reader->give(std::nullopt);
             return;
         }
         m_changed = m_fixes_event < 0;
-        if (m_fetch)
-            finish_fetch();  // an owner that never answered
         if (XGetSelectionOwner(m_connection.display(), m_connection.atoms().clipboard) == m_window) {
             // Ours again: what we published is what the layer holds.
-            fetch->done.set_value(std::nullopt);
+            reader->give(std::nullopt);
             return;
         }
-        m_fetch = fetch;
+        m_fetch = std::make_shared<Fetch>();
+        m_fetch->reader = reader;
+        m_fetch->started_ms = now;
         m_fetch->targets = {m_connection.atoms().targets};
         ask_next();
     });
-    if (result.wait_for(std::chrono::milliseconds(timeout)) != std::future_status::ready)
-        return false;
-    auto taken = result.get();
+    auto taken = reader->wait(timeout);
     if (!taken)
         return false;
     *items = std::move(*taken);
@@ -231,7 +267,8 @@ void Selections::finish_fetch()
 {
     auto fetch = std::move(m_fetch);
     m_fetch.reset();
-    fetch->done.set_value(std::move(fetch->items));
+    if (!fetch->reader->give(fetch->items) && !fetch->outdated)
+        m_late = std::move(fetch->items);
 }
 
 // Reads the transfer property whole (at most max_transfer bytes) and deletes
@@ -310,8 +347,13 @@ bool Selections::handle(XEvent& event)
     const Atoms& atoms = m_connection.atoms();
     if (m_fixes_event >= 0 && event.type == m_fixes_event + XFixesSelectionNotify) {
         const auto& notify = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
-        if (notify.selection == atoms.clipboard && notify.owner != m_window)
+        if (notify.selection == atoms.clipboard && notify.owner != m_window) {
             m_changed = true;
+            // What a former owner gives, or gave late, is not the clipboard any more.
+            m_late.reset();
+            if (m_fetch)
+                m_fetch->outdated = true;
+        }
         return true;
     }
     switch (event.type) {

@@ -7,9 +7,11 @@
 
 #include <X11/Xlib.h>
 
+#include <condition_variable>
 #include <cstddef>
-#include <future>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,19 +42,43 @@ public:
 
     // Any thread but the display thread: what another program put on the
     // desktop's clipboard since the last call, or false when nothing changed
-    // (or the owner did not answer within `timeout` ms).
+    // or the owner has not answered within `timeout` ms. An owner that
+    // answers later is not lost: what it gives is kept for the next call.
     bool take_desktop(std::vector<user::ClipboardItem>* items, DWORD timeout);
 
     // The largest transfer taken in, and the limit of one answer.
     static constexpr size_t max_transfer = 64u << 20;
+    // An owner that has not answered for this long is not waited for again.
+    static constexpr uint64_t give_up_ms = 10000;
 
 private:
+    using Items = std::optional<std::vector<user::ClipboardItem>>;
+
+    // What one reader waits for; the display thread answers it, or keeps
+    // the answer when the reader has stopped waiting.
+    class Handoff {
+    public:
+        // Display thread: false when the reader no longer waits.
+        bool give(Items items);
+        // The reader: the answer, or nullopt (and no later answer) on time-out.
+        Items wait(DWORD timeout);
+
+    private:
+        std::mutex m_mutex;
+        std::condition_variable m_given;
+        bool m_done = false;
+        bool m_abandoned = false;
+        Items m_items;
+    };
+
     struct Fetch {
-        std::promise<std::optional<std::vector<user::ClipboardItem>>> done;
+        std::shared_ptr<Handoff> reader;
+        uint64_t started_ms = 0;
         std::vector<Atom> targets;  // still to ask for
         std::vector<user::ClipboardItem> items;
         Atom asked = None;
         bool incremental = false;
+        bool outdated = false;  // the clipboard changed owner meanwhile
         std::string received;
     };
 
@@ -70,6 +96,9 @@ private:
     std::vector<user::ClipboardItem> m_published;  // display thread
     Time m_published_time = CurrentTime;
     std::shared_ptr<Fetch> m_fetch;  // display thread
+    // Display thread: an answer that came after its reader stopped waiting,
+    // for the next reader (dropped when the clipboard changes again).
+    std::optional<std::vector<user::ClipboardItem>> m_late;
 };
 
 }  // namespace helm::display

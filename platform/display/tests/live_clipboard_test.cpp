@@ -6,6 +6,7 @@
 
 #include "helm/display/testing/x_client.h"
 #include "helm/gdi/images.h"
+#include "helm/test/support.h"
 #include "live_fixture.h"
 
 namespace {
@@ -108,6 +109,26 @@ TEST_F(LiveClipboardTest, WhatAnotherProgramCopiesIsPastedHere)
     EXPECT_EQ(decoded->width(), 3);
     EXPECT_EQ(decoded->colour(2, 0), RGB(0, 0, 255));
     ASSERT_TRUE(CloseClipboard());
+}
+
+// A program that takes longer to answer than a read waits: its copy is
+// not lost, the next read gets it without the program copying again.
+TEST_F(LiveClipboardTest, ACopyAnsweredLateIsTakenByALaterRead)
+{
+    m_client->offer_clipboard({{"UTF8_STRING", "late answer"}}, 1500);
+    m_client->sync();
+    auto pasted = [&] {
+        if (!OpenClipboard(m_owner))
+            return std::string();
+        std::string text;
+        if (HGLOBAL block = GetClipboardData(CF_TEXT)) {
+            text = static_cast<const char*>(GlobalLock(block));
+            GlobalUnlock(block);
+        }
+        CloseClipboard();
+        return text;
+    };
+    EXPECT_TRUE(helm::test::eventually([&] { return pasted() == "late answer"; }, 10000));
 }
 
 }  // namespace

@@ -9,8 +9,12 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "helm/kernel/error.h"
@@ -130,6 +134,10 @@ public:
 
     const IniLine* find_key(std::string_view section, std::string_view key) const
     {
+        if (m_indexed) {
+            auto it = m_index.find(index_key(section, key));
+            return it == m_index.end() ? nullptr : &m_lines[it->second];
+        }
         for (const Span& span : spans_of(section))
             for (size_t i = span.header + 1; i < span.end; ++i)
                 if (m_lines[i].kind == IniLine::Kind::key && same_name(m_lines[i].name, key))
@@ -162,6 +170,22 @@ public:
                     keys.push_back(&line);
             }
         return keys;
+    }
+
+    // Makes find_key a lookup, for a document that is read many times and
+    // never edited: each section's keys, the first of each name in file
+    // order, as find_key finds them.
+    void build_index()
+    {
+        const IniLine* section = nullptr;
+        for (size_t i = 0; i < m_lines.size(); ++i) {
+            const IniLine& line = m_lines[i];
+            if (line.kind == IniLine::Kind::section)
+                section = &line;
+            else if (line.kind == IniLine::Kind::key && section)
+                m_index.emplace(index_key(section->name, line.name), i);
+        }
+        m_indexed = true;
     }
 
     // Each edit returns true when it changed the document.
@@ -295,7 +319,21 @@ private:
         names.push_back(name);
     }
 
+    static std::string index_key(std::string_view section, std::string_view key)
+    {
+        std::string folded;
+        folded.reserve(section.size() + key.size() + 1);
+        for (char c : section)
+            folded += fold(c);
+        folded += '\n';  // no name holds a line break
+        for (char c : key)
+            folded += fold(c);
+        return folded;
+    }
+
     std::vector<IniLine> m_lines;
+    std::unordered_map<std::string, size_t> m_index;
+    bool m_indexed = false;
 };
 
 // ---------------------------------------------------------------- results
@@ -496,29 +534,76 @@ bool replace_file(const std::string& path, const std::string& bytes, mode_t mode
     return ok;
 }
 
+// The documents of the files read last. A program reads a file key by key
+// (the I/O server reads nine keys per port at its start), and parsing the
+// whole file for each key made a large file cost seconds. A file is still
+// read whole under its lock at every call, and its document is taken from
+// here only when the bytes are the same as when it was parsed, so every
+// read sees the file as it is now, whoever wrote it and however.
+class DocumentCache {
+public:
+    std::shared_ptr<const IniDocument> document_of(const std::string& path, std::string&& bytes)
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if (it->path != path)
+                continue;
+            if (it->bytes != bytes) {
+                m_entries.erase(it);
+                break;
+            }
+            std::rotate(m_entries.begin(), it, it + 1);
+            return m_entries.front().document;
+        }
+        auto document = std::make_shared<IniDocument>(bytes);
+        document->build_index();
+        if (m_entries.size() >= kEntries)
+            m_entries.pop_back();
+        m_entries.insert(m_entries.begin(), {path, std::move(bytes), document});
+        return document;
+    }
+
+private:
+    static constexpr size_t kEntries = 8;
+    struct Entry {
+        std::string path;
+        std::string bytes;
+        std::shared_ptr<const IniDocument> document;
+    };
+    std::mutex m_mutex;
+    std::vector<Entry> m_entries;  // the one read last first
+};
+
+DocumentCache& document_cache()
+{
+    static auto* cache = new DocumentCache;  // used by threads still running at exit
+    return *cache;
+}
+
 // The profile's document for a read; empty when the file is missing,
 // unreadable or too big.
-IniDocument read_profile(LPCSTR fileName)
+std::shared_ptr<const IniDocument> read_profile(LPCSTR fileName)
 {
+    static const auto empty = std::make_shared<const IniDocument>(std::string_view{});
     std::string path = profile_file_path(fileName);
     if (path.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
-        return IniDocument({});
+        return empty;
     }
     LockedFile file = open_locked(path, false, false);
     if (file.state != LockedFile::State::open) {
         SetLastError(file.state == LockedFile::State::missing ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND)
                                                                : path_error(file.error));
-        return IniDocument({});
+        return empty;
     }
     std::string bytes;
     DWORD error = ERROR_SUCCESS;
     if (!read_whole(file, bytes, error)) {
         trace("profile: %s not read (error %u)\n", path.c_str(), static_cast<unsigned>(error));
         SetLastError(error);
-        return IniDocument({});
+        return empty;
     }
-    return IniDocument(bytes);
+    return document_cache().document_of(path, std::move(bytes));
 }
 
 // Applies `edit` to the profile under an exclusive lock and writes the
@@ -625,7 +710,8 @@ DWORD GetPrivateProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, L
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    IniDocument document = read_profile(fileName);
+    const auto document_ref = read_profile(fileName);
+    const IniDocument& document = *document_ref;
     if (!section) {
         std::vector<std::string> names = document.section_names();
         return copy_list(std::vector<std::string_view>(names.begin(), names.end()), buffer, size);
@@ -645,7 +731,8 @@ UINT GetPrivateProfileInt(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR f
 {
     if (!section || !key)
         return static_cast<UINT>(defaultValue);
-    IniDocument document = read_profile(fileName);
+    const auto document_ref = read_profile(fileName);
+    const IniDocument& document = *document_ref;
     const auto* line = document.find_key(trim(section), trim(key));
     if (!line || line->value.empty())
         return static_cast<UINT>(defaultValue);
@@ -701,7 +788,8 @@ DWORD GetPrivateProfileSection(LPCSTR section, LPSTR buffer, DWORD size, LPCSTR 
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    IniDocument document = read_profile(fileName);
+    const auto document_ref = read_profile(fileName);
+    const IniDocument& document = *document_ref;
     std::vector<std::string> entries;
     for (const auto* line : document.keys_of(trim(section)))
         entries.push_back(line->name + "=" + line->value);

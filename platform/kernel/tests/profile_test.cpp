@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -505,3 +506,42 @@ TEST(ProfileConcurrency, ThreadsWritingOneFileLoseNothing)
 }
 
 }  // namespace
+
+// A read after any change sees the change: the parsed file a process keeps
+// is used again only while the file's bytes are the same, so a change that
+// keeps the size, the inode and even the time stamp is not missed.
+TEST_F(ProfileTest, EveryReadSeesTheFileAsItIsNow)
+{
+    ASSERT_EQ(get("Port", "Baud"), "9600");
+    struct Change {
+        const char* what;
+        void (*apply)(const std::string& ini);
+        const char* baud;
+    };
+    const Change changes[] = {
+        {"written through the profile", [](const std::string& ini) {
+             WritePrivateProfileString("Port", "Baud", "4800", ini.c_str());
+         }, "4800"},
+        {"replaced by another program", [](const std::string& ini) {
+             write_file(ini, "[Port]\nBaud=2400\n");
+         }, "2400"},
+        {"rewritten in place, same size and time stamp", [](const std::string& ini) {
+             struct stat before {};
+             stat(ini.c_str(), &before);
+             FILE* file = std::fopen(ini.c_str(), "r+");
+             std::fputs("[Port]\nBaud=1200\n", file);
+             std::fclose(file);
+             const timespec times[2] = {before.st_atim, before.st_mtim};
+             utimensat(AT_FDCWD, ini.c_str(), times, 0);
+         }, "1200"},
+        {"emptied", [](const std::string& ini) { write_file(ini, ""); }, "none"},
+        {"deleted", [](const std::string& ini) { std::remove(ini.c_str()); }, "none"},
+    };
+    for (const Change& change : changes) {
+        change.apply(ini);
+        EXPECT_EQ(get("Port", "Baud"), change.baud) << change.what;
+        EXPECT_EQ(GetPrivateProfileInt("Port", "Baud", -1, ini.c_str()),
+                  change.baud[0] == 'n' ? UINT_MAX : static_cast<UINT>(std::atoi(change.baud)))
+            << change.what;
+    }
+}

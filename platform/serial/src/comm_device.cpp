@@ -60,8 +60,8 @@ DWORD open_error(int err)
 
 DWORD check_dcb(const DCB& dcb)
 {
-    if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY ||
-        dcb.StopBits > TWOSTOPBITS)
+    if (dcb.BaudRate < kLowestBaud || dcb.BaudRate > kHighestBaud || dcb.ByteSize < 5 || dcb.ByteSize > 8 ||
+        dcb.Parity > SPACEPARITY || dcb.StopBits > TWOSTOPBITS)
         return ERROR_INVALID_PARAMETER;
     if ((dcb.StopBits == ONE5STOPBITS && dcb.ByteSize != 5) || (dcb.StopBits == TWOSTOPBITS && dcb.ByteSize == 5))
         return ERROR_INVALID_PARAMETER;

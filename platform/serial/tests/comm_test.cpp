@@ -156,6 +156,9 @@ TEST_F(CommPort, DcbIsCheckedAndApplied)
         DWORD error;
     } refused[] = {
         {[](DCB& d) { d.BaudRate = 0; }, ERROR_INVALID_PARAMETER},
+        {[](DCB& d) { d.BaudRate = 1; }, ERROR_INVALID_PARAMETER},
+        {[](DCB& d) { d.BaudRate = helm::serial::kHighestBaud + 1; }, ERROR_INVALID_PARAMETER},
+        {[](DCB& d) { d.BaudRate = 0x7FFFFFFF; }, ERROR_INVALID_PARAMETER},
         {[](DCB& d) { d.ByteSize = 9; }, ERROR_INVALID_PARAMETER},
         {[](DCB& d) { d.Parity = 5; }, ERROR_INVALID_PARAMETER},
         {[](DCB& d) { d.StopBits = ONE5STOPBITS; }, ERROR_INVALID_PARAMETER},

@@ -1,7 +1,9 @@
 #include "process_info.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -12,8 +14,10 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "unique_fd.h"
 
@@ -57,22 +61,26 @@ unsigned long parse_number(std::string_view text)
     return value;
 }
 
+// The first 2 KiB of a /proc file: the fields wanted sit in the first
+// lines (a name line is at most 64 bytes).
+std::string read_text(const std::string& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
+        return {};
+    char buffer[2048];
+    const ssize_t got = pread_all(fd.get(), buffer, sizeof buffer, 0);
+    return got > 0 ? std::string(buffer, static_cast<size_t>(got)) : std::string();
+}
+
 std::optional<TaskStatus> read_status(DWORD id)
 {
     if (id == 0)
         return std::nullopt;
-    char path[48];
-    std::snprintf(path, sizeof path, "/proc/%u/status", id);
-    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
-    if (!fd)
+    const std::string bytes = read_text("/proc/" + std::to_string(id) + "/status");
+    if (bytes.empty())
         return std::nullopt;
-    // The fields wanted sit in the first lines; a name line is at most 64
-    // bytes, so 2 KiB always holds them.
-    char buffer[2048];
-    ssize_t got = pread_all(fd.get(), buffer, sizeof buffer, 0);
-    if (got <= 0)
-        return std::nullopt;
-    std::string_view text(buffer, static_cast<size_t>(got));
+    std::string_view text(bytes);
     auto tgid = status_field(text, "Tgid");
     auto state = status_field(text, "State");
     auto threads = status_field(text, "Threads");
@@ -88,6 +96,77 @@ std::optional<TaskStatus> read_status(DWORD id)
 }
 
 bool ended(char state) { return state == 'Z' || state == 'X' || state == 'x'; }
+
+// The fields of /proc/<path>/stat after the command, which may hold blanks
+// and parentheses: [0] is the state, [6] the task's flags, [49] its exit
+// code (as waitpid reports it).
+std::vector<std::string> stat_fields(const std::string& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
+        return {};
+    char buffer[1024];
+    const ssize_t got = pread_all(fd.get(), buffer, sizeof buffer - 1, 0);
+    if (got <= 0)
+        return {};
+    const std::string_view text(buffer, static_cast<size_t>(got));
+    const size_t close = text.rfind(')');
+    if (close == std::string_view::npos)
+        return {};
+    std::vector<std::string> fields;
+    size_t at = close + 1;
+    while (at < text.size()) {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\n'))
+            ++at;
+        const size_t end = text.find_first_of(" \n", at);
+        if (at < text.size())
+            fields.emplace_back(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
+        at = end == std::string_view::npos ? text.size() : end;
+    }
+    return fields;
+}
+
+// A process that is killed, or whose thread called exit, ends as a group:
+// the leader's exit code is the group's, and it is not 0 for a signal or a
+// non-zero exit. (A thread that ends alone, as pthread_exit, gives 0.)
+bool group_exiting(DWORD pid)
+{
+    const auto fields = stat_fields("/proc/" + std::to_string(pid) + "/stat");
+    return fields.size() > 49 && parse_number(fields[49]) != 0;
+}
+
+constexpr unsigned long pf_exiting = 0x4;  // the task has begun to exit
+constexpr unsigned long sigkill_bit = 1ul << (SIGKILL - 1);
+
+// Whether a thread other than the leader still runs its code: not ended,
+// not exiting, and not about to (a SIGKILL waiting, as a group exit sends
+// to every thread).
+bool any_other_task_running(DWORD pid)
+{
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = ::opendir(tasks.c_str());
+    if (!dir)
+        return false;
+    bool running = false;
+    while (dirent* entry = ::readdir(dir)) {
+        const unsigned long tid = parse_number(entry->d_name);
+        if (tid == 0 || tid == pid || entry->d_name[0] < '0' || entry->d_name[0] > '9')
+            continue;
+        const std::string task = tasks + "/" + entry->d_name;
+        const auto fields = stat_fields(task + "/stat");
+        if (fields.size() <= 6 || fields[0].empty() || ended(fields[0][0]) ||
+            (std::strtoul(fields[6].c_str(), nullptr, 10) & pf_exiting))
+            continue;
+        const auto status = read_text(task + "/status");
+        const auto pending = status_field(status, "SigPnd");
+        if (pending && (std::strtoul(std::string(*pending).c_str(), nullptr, 16) & sigkill_bit))
+            continue;
+        running = true;
+        break;
+    }
+    ::closedir(dir);
+    return running;
+}
 
 // Signal 0 to a thread of a thread group checks, without a file lookup,
 // that the thread is still in that process.
@@ -198,8 +277,15 @@ DWORD current_process_id()
 bool process_alive(DWORD pid)
 {
     auto status = read_status(pid);
-    // A zombie leader whose other threads still run is a live process.
-    return status && status->tgid == pid && (!ended(status->state) || status->threads > 1);
+    if (!status || status->tgid != pid)
+        return false;
+    if (!ended(status->state))
+        return true;
+    // The leader has ended. Its process lives on while another of its
+    // threads runs (a main thread that called pthread_exit), but not while
+    // the others are only on their way out: a killed process's leader is a
+    // zombie a moment before its last thread has gone.
+    return status->threads > 1 && !group_exiting(pid) && any_other_task_running(pid);
 }
 
 }  // namespace helm::station

@@ -20,7 +20,10 @@ void forget_thread_of(DWORD threadId, DWORD pid);
 // This process's id, without a system call each time.
 DWORD current_process_id();
 
-// False once the process has exited (gone, or a zombie not yet waited for).
+// False once the process has exited: gone, a zombie not yet waited for, or
+// on its way out (killed, or exiting as a whole, while some of its threads
+// have not gone yet). A process whose main thread has ended while another
+// thread runs is alive.
 bool process_alive(DWORD pid);
 
 }  // namespace helm::station

@@ -28,8 +28,8 @@ bool wait_event(Display* display, int timeout_ms)
 // The clipboard's owner: a connection and thread of its own that answers
 // the requests of other programs.
 struct XClient::Owner {
-    Owner(const std::string& name, const std::map<std::string, std::string>& targets)
-        : display(XOpenDisplay(name.c_str()))
+    Owner(const std::string& name, const std::map<std::string, std::string>& targets, int answer_after_ms)
+        : display(XOpenDisplay(name.c_str())), delay_ms(answer_after_ms)
     {
         if (!display)
             return;
@@ -59,6 +59,10 @@ struct XClient::Owner {
             XNextEvent(display, &event);
             if (event.type != SelectionRequest)
                 continue;
+            // A slow program: the first request is answered late.
+            for (int waited = 0; waited < delay_ms && !stop; waited += 10)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            delay_ms = 0;
             const XSelectionRequestEvent& request = event.xselectionrequest;
             XEvent reply{};
             reply.xselection.type = SelectionNotify;
@@ -85,6 +89,7 @@ struct XClient::Owner {
         }
     }
     Display* display;
+    int delay_ms;
     Window window = 0;
     Atom clipboard = None, targets_atom = None;
     std::map<Atom, std::string> offered;
@@ -277,10 +282,10 @@ std::optional<std::pair<std::string, std::array<long, 5>>> XClient::next_request
     }
 }
 
-void XClient::offer_clipboard(const std::map<std::string, std::string>& targets)
+void XClient::offer_clipboard(const std::map<std::string, std::string>& targets, int answer_after_ms)
 {
     m_owner.reset();
-    m_owner = std::make_unique<Owner>(DisplayString(dpy(m_display)), targets);
+    m_owner = std::make_unique<Owner>(DisplayString(dpy(m_display)), targets, answer_after_ms);
 }
 
 std::optional<std::string> XClient::read_clipboard(const char* target, int timeout_ms)

@@ -8,9 +8,13 @@
 namespace helm::kernel {
 
 // The station directory: $HELM_STATION when set, else
-// $XDG_RUNTIME_DIR/helm-station, else /tmp/helm-station-<uid>. Created with
-// mode 0700 on first use; refused (empty result) when it belongs to another
-// user or is open to others and cannot be made private.
+// $XDG_RUNTIME_DIR/helm-station, else $TMPDIR (or /tmp)/helm-station-<uid>.
+// Created with mode 0700 on first use. When the usual name is held by
+// another user (or is a link or a file), a private directory with a random
+// name beside it is made instead, put in HELM_STATION so that the programs
+// this one starts share it, and said on standard error. Empty, with a line
+// on standard error, when HELM_STATION names a directory that is not ours
+// or no directory can be made.
 std::string station_directory();
 
 // A file of the station for a named object of the given kind. Any byte of

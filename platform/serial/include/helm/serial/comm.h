@@ -172,7 +172,8 @@ typedef OVERLAPPED* LPOVERLAPPED;
 HANDLE OpenCommPort(ULONG portNumber, DWORD desiredAccess, DWORD flagsAndAttributes);
 
 // Baud rates without a termios constant are set as they are. Refused with
-// ERROR_INVALID_PARAMETER: a baud rate of 0, data bits outside 5 to 8, an
+// ERROR_INVALID_PARAMETER: a baud rate no line carries (outside
+// helm::serial::kLowestBaud to kHighestBaud), data bits outside 5 to 8, an
 // unknown parity or stop code, 1.5 stop bits with 6 to 8 data bits, 2 with
 // 5, equal XON and XOFF characters. DSR flow control, DTR handshake and
 // RTS toggling have no Linux equivalent: ERROR_NOT_SUPPORTED.
@@ -209,6 +210,11 @@ BOOL GetDefaultCommConfig(LPCSTR name, LPCOMMCONFIG config, LPDWORD size);
 #define BuildCommDCBA BuildCommDCB
 
 namespace helm::serial {
+
+// The rates a serial line can carry: from the slowest teleprinter lines to
+// the fastest UARTs of a PC.
+inline constexpr DWORD kLowestBaud = 50;
+inline constexpr DWORD kHighestBaud = 4000000;
 
 // Reads what has arrived, without waiting: the count, or -1 with the last
 // error (ERROR_DEVICE_NOT_CONNECTED once the device is gone and its bytes

@@ -65,9 +65,10 @@ public:
     std::optional<std::pair<std::string, std::array<long, 5>>> next_request(int timeout_ms);
 
     // The clipboard as another program: offers bytes for each target until
-    // the owner is destroyed or another takes the clipboard; and reads what
-    // the owner gives for a target (nullopt on refusal or time-out).
-    void offer_clipboard(const std::map<std::string, std::string>& targets);
+    // the owner is destroyed or another takes the clipboard (a slow program
+    // answers its first request `answer_after_ms` late); and reads what the
+    // owner gives for a target (nullopt on refusal or time-out).
+    void offer_clipboard(const std::map<std::string, std::string>& targets, int answer_after_ms = 0);
     std::optional<std::string> read_clipboard(const char* target, int timeout_ms = 5000);
 
 private:
