@@ -126,6 +126,26 @@ bool write_all(int fd, const std::string& bytes)
 
 void quiet_errors(void*, xmlErrorPtr) {}
 
+// The first error of a parse is the one that tells the operator what is
+// wrong; those after it are mostly its echoes.
+struct FirstError {
+    bool seen = false;
+    std::string message;
+    long line = 0, column = 0;
+};
+
+void keep_first_error(void* data, xmlErrorPtr error)
+{
+    auto* parser = static_cast<xmlParserCtxtPtr>(data);
+    auto* first = parser ? static_cast<FirstError*>(parser->_private) : nullptr;
+    if (!first || first->seen || !error || error->level < XML_ERR_ERROR)
+        return;
+    first->seen = true;
+    first->message = error->message ? error->message : "";
+    first->line = error->line;
+    first->column = error->int2;
+}
+
 class Document final : public NodeBase<IXMLDOMDocument> {
 public:
     explicit Document(ContentRef content) : NodeBase(content, reinterpret_cast<xmlNodePtr>(content->doc)) {}
@@ -210,15 +230,23 @@ public:
         xmlParserCtxtPtr parser = xmlNewParserCtxt();
         if (!parser)
             return E_OUTOFMEMORY;
+        FirstError first;
+        parser->_private = &first;
+        parser->sax->serror = keep_first_error;
         xmlDocPtr doc = xmlCtxtReadMemory(parser, bytes.data(), int(bytes.size()), native.c_str(), nullptr,
                                           XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
                                               XML_PARSE_NOWARNING);
         if (!doc || !parser->wellFormed) {
-            const xmlError* error = xmlCtxtGetLastError(parser);
+            const xmlError* last = xmlCtxtGetLastError(parser);
+            if (!first.seen && last) {
+                first.message = last->message ? last->message : "";
+                first.line = last->line;
+                first.column = last->int2;
+            }
             m_failure.code = E_FAIL;
-            m_failure.reason = error && error->message ? trimmed(error->message) : "the file is not well formed";
-            m_failure.line = error ? error->line : 0;
-            m_failure.column = error ? error->int2 : 0;
+            m_failure.reason = first.message.empty() ? "the file is not well formed" : trimmed(first.message.c_str());
+            m_failure.line = first.line;
+            m_failure.column = first.column;
             if (doc)
                 xmlFreeDoc(doc);
             xmlFreeParserCtxt(parser);
