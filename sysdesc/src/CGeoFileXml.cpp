@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <vector>
 #include <mutex>
 
 #include "helm/outside/toolbase.h"
@@ -35,6 +36,18 @@ constexpr const char* names[] = {
     "mesure", "ID", "IDequipment", "type", "connexion", "portNumber", "serveur",
 };
 static_assert(std::size(names) == SERVEUR + 1);
+
+// The names as the DOM takes them, made once.
+BSTR name_of(Name name)
+{
+    static const std::vector<Bstr> table = [] {
+        std::vector<Bstr> all;
+        for (const char* text : names)
+            all.emplace_back(text);
+        return all;
+    }();
+    return table[size_t(name)].get();
+}
 
 // Dates are written as French Windows writes them: day/month/year, 24 h.
 constexpr LCID date_locale = 1036;
@@ -74,14 +87,14 @@ Variant bool_value(bool value)
 void set(IXMLDOMElement* element, Name name, const Variant& value)
 {
     if (element)
-        element->setAttribute(Bstr(names[name]).get(), value);
+        element->setAttribute(name_of(name), value);
 }
 
 // The attribute's text; false when the element lacks it.
 bool get_text(IXMLDOMElement* element, Name name, CString& text)
 {
     Variant value;
-    if (!element || element->getAttribute(Bstr(names[name]).get(), &value) != S_OK || value.vt != VT_BSTR)
+    if (!element || element->getAttribute(name_of(name), &value) != S_OK || value.vt != VT_BSTR)
         return false;
     text = helm::com::text_from_bstr(value.bstrVal).c_str();
     return true;
@@ -92,7 +105,7 @@ bool get_text(IXMLDOMElement* element, Name name, CString& text)
 void get_int(IXMLDOMElement* element, Name name, int& target)
 {
     Variant value;
-    if (!element || element->getAttribute(Bstr(names[name]).get(), &value) != S_OK)
+    if (!element || element->getAttribute(name_of(name), &value) != S_OK)
         return;
     if (SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I4)))
         target = int(value.lVal);
@@ -101,7 +114,7 @@ void get_int(IXMLDOMElement* element, Name name, int& target)
 void get_bool(IXMLDOMElement* element, Name name, bool& target)
 {
     Variant value;
-    if (!element || element->getAttribute(Bstr(names[name]).get(), &value) != S_OK)
+    if (!element || element->getAttribute(name_of(name), &value) != S_OK)
         return;
     if (SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BOOL)))
         target = value.boolVal != VARIANT_FALSE;

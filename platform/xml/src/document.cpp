@@ -54,7 +54,12 @@ private:
 
 ContentRef new_content()
 {
-    return std::make_shared<Content>(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+    xmlDocPtr doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    // Names are kept once in a dictionary, as in a parsed document: a file
+    // of thousands of elements repeats a few dozen names.
+    if (doc)
+        doc->dict = xmlDictCreate();
+    return std::make_shared<Content>(doc);
 }
 
 // The path of a VT_BSTR argument (read through a reference), native form.

@@ -19,13 +19,20 @@ public:
             return E_POINTER;
         VariantInit(value);
         const std::string key = utf8_from(helm::com::view(name));
-        xmlChar* text = xmlGetNoNsProp(m_node, reinterpret_cast<const xmlChar*>(key.c_str()));
-        if (!text) {
+        xmlAttrPtr attribute = xmlHasProp(m_node, reinterpret_cast<const xmlChar*>(key.c_str()));
+        if (!attribute || attribute->type != XML_ATTRIBUTE_NODE) {
             value->vt = VT_NULL;
             return S_FALSE;
         }
-        value->bstrVal = bstr_from_utf8(text);
-        xmlFree(text);
+        // An attribute is one text as a rule: read in place, else joined.
+        xmlNodePtr child = attribute->children;
+        if (!child || (child->type == XML_TEXT_NODE && !child->next)) {
+            value->bstrVal = bstr_from_utf8(child ? child->content : nullptr);
+        } else {
+            xmlChar* text = xmlNodeListGetString(m_node->doc, child, 1);
+            value->bstrVal = bstr_from_utf8(text);
+            xmlFree(text);
+        }
         if (!value->bstrVal)
             return E_OUTOFMEMORY;
         value->vt = VT_BSTR;
@@ -38,10 +45,14 @@ public:
         if (key.empty() || xmlValidateName(reinterpret_cast<const xmlChar*>(key.c_str()), 0) != 0)
             return E_INVALIDARG;
         helm::com::Variant text;
-        HRESULT hr = VariantChangeType(&text, &value, 0, VT_BSTR);
-        if (FAILED(hr))
-            return hr;
-        const std::u16string_view wide = helm::com::view(text.bstrVal);
+        BSTR given = value.vt == VT_BSTR ? value.bstrVal : nullptr;
+        if (value.vt != VT_BSTR) {
+            HRESULT hr = VariantChangeType(&text, &value, 0, VT_BSTR);
+            if (FAILED(hr))
+                return hr;
+            given = text.bstrVal;
+        }
+        const std::u16string_view wide = helm::com::view(given);
         if (!is_xml_text(wide))
             return E_INVALIDARG;
         const std::string bytes = utf8_from(wide);
