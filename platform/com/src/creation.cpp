@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "helm/com/bstr.h"
+#include "class_objects.h"
 
 namespace helm::com {
 namespace {
@@ -79,6 +80,8 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, LPVOID, REFIID riid, LPV
     *object = nullptr;
     if (!(context & CLSCTX_INPROC_SERVER))
         return REGDB_E_CLASSNOTREG;
+    if (helm::com::ComPtr<IUnknown> own = helm::com::registered_class_object(clsid))
+        return own->QueryInterface(riid, object);
     auto entry = helm::com::find_class(clsid);
     if (!entry)
         return REGDB_E_CLASSNOTREG;

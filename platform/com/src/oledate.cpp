@@ -109,8 +109,16 @@ struct Reader {
     }
 };
 
-// "M/D/YYYY" or "YYYY-MM-DD"; false leaves the cursor where it was.
-bool read_date(Reader& r, long& day)
+// French locales (primary language 0x0C) write the day first and a 24-hour
+// time; every other locale is US English.
+bool is_french(LCID locale)
+{
+    return (locale & 0x3FF) == 0x0C;
+}
+
+// "M/D/YYYY" ("D/M/YYYY" with day_first) or "YYYY-MM-DD"; false leaves the
+// cursor where it was.
+bool read_date(Reader& r, bool day_first, long& day)
 {
     size_t start = r.pos;
     long a = 0, b = 0, c = 0;
@@ -123,8 +131,9 @@ bool read_date(Reader& r, long& day)
             }
         } else if (da <= 2 && r.accept('/') && r.number(2, b, db) && r.accept('/') && r.number(4, c, dc) &&
                    dc >= 3) {  // two-digit years are ambiguous
-            if (valid_day(c, unsigned(a), unsigned(b))) {
-                day = days_from_civil(c, unsigned(a), unsigned(b)) - epoch;
+            const unsigned month = unsigned(day_first ? b : a), date = unsigned(day_first ? a : b);
+            if (valid_day(c, month, date)) {
+                day = days_from_civil(c, month, date) - epoch;
                 return true;
             }
         }
@@ -189,7 +198,7 @@ INT VariantTimeToSystemTime(DOUBLE date, LPSYSTEMTIME t)
     return TRUE;
 }
 
-HRESULT VarBstrFromDate(DATE date, LCID, ULONG flags, BSTR* out)
+HRESULT VarBstrFromDate(DATE date, LCID locale, ULONG flags, BSTR* out)
 {
     if (!out)
         return E_INVALIDARG;
@@ -202,9 +211,17 @@ HRESULT VarBstrFromDate(DATE date, LCID, ULONG flags, BSTR* out)
     bool want_time = !(flags & VAR_DATEVALUEONLY) && (flags & VAR_TIMEVALUEONLY || second != 0);
     char buf[64];
     int n = 0;
-    if (want_date)
-        n += std::snprintf(buf + n, sizeof buf - size_t(n), "%u/%u/%u", t.wMonth, t.wDay, t.wYear);
-    if (want_time) {
+    if (is_french(locale)) {
+        if (want_date)
+            n += std::snprintf(buf + n, sizeof buf - size_t(n), "%02u/%02u/%04u", t.wDay, t.wMonth, t.wYear);
+        if (want_time)
+            n += std::snprintf(buf + n, sizeof buf - size_t(n), "%s%02u:%02u:%02u", want_date ? " " : "", t.wHour,
+                               t.wMinute, t.wSecond);
+    } else {
+        if (want_date)
+            n += std::snprintf(buf + n, sizeof buf - size_t(n), "%u/%u/%u", t.wMonth, t.wDay, t.wYear);
+    }
+    if (want_time && !is_french(locale)) {
         unsigned h12 = t.wHour % 12 ? t.wHour % 12 : 12;
         n += std::snprintf(buf + n, sizeof buf - size_t(n), "%s%u:%02u:%02u %s", want_date ? " " : "", h12,
                            t.wMinute, t.wSecond, t.wHour < 12 ? "AM" : "PM");
@@ -213,7 +230,7 @@ HRESULT VarBstrFromDate(DATE date, LCID, ULONG flags, BSTR* out)
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT VarDateFromStr(LPCOLESTR text, LCID, ULONG, DATE* out)
+HRESULT VarDateFromStr(LPCOLESTR text, LCID locale, ULONG, DATE* out)
 {
     if (!text || !out)
         return E_INVALIDARG;
@@ -225,7 +242,7 @@ HRESULT VarDateFromStr(LPCOLESTR text, LCID, ULONG, DATE* out)
     }
     r.blanks();
     long day = 0, second = 0;
-    bool have_date = read_date(r, day);
+    bool have_date = read_date(r, is_french(locale), day);
     if (have_date) {
         r.blanks();
         if (!r.done()) {

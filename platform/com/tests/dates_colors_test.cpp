@@ -123,6 +123,41 @@ TEST(OleDate, ReadsTheTextFormsAndRefusesOthers)
     EXPECT_EQ(VarDateFromStr(long_text.c_str(), 0, 0, &d), DISP_E_TYPEMISMATCH);
 }
 
+// The French locale (1036 and its other sub-languages) writes the day
+// first with a 24-hour time and reads that order back; an order that only
+// the other locale takes is refused.
+TEST(OleDate, FrenchLocaleWritesAndReadsDayFirst)
+{
+    constexpr LCID french = 1036, french_swiss = 0x100C;
+    struct {
+        double date;
+        const char* text;
+    } cases[] = {
+        {at(46366, 13, 5, 7), "10/12/2026 13:05:07"},
+        {at(46366, 0, 0, 1), "10/12/2026 00:00:01"},
+        {46366, "10/12/2026"},
+        {at(0, 9, 3, 0), "09:03:00"},
+        {-1.25, "29/12/1899 06:00:00"},
+    };
+    for (const auto& c : cases) {
+        for (LCID locale : {french, french_swiss}) {
+            SCOPED_TRACE(c.text);
+            helm::com::Bstr text;
+            ASSERT_EQ(VarBstrFromDate(c.date, locale, 0, text.put()), S_OK);
+            EXPECT_EQ(text.text(), c.text);
+            DATE parsed = -1;
+            ASSERT_EQ(VarDateFromStr(text.get(), locale, 0, &parsed), S_OK);
+            EXPECT_NEAR(parsed, c.date, 1e-9);
+        }
+    }
+    DATE d = -1;
+    EXPECT_EQ(VarDateFromStr(u"3/1/2026 8:00", french, 0, &d), S_OK);
+    EXPECT_NEAR(d, at(46025, 8, 0, 0), 1e-9);  // 3 January
+    EXPECT_EQ(VarDateFromStr(u"12/31/2026", french, 0, &d), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VarDateFromStr(u"10/12/2026 1:05:07 PM", french, 0, &d), S_OK);
+    EXPECT_NEAR(d, at(46366, 13, 5, 7), 1e-9);
+}
+
 TEST(OleColor, TranslatesEachForm)
 {
     struct {

@@ -22,6 +22,19 @@ typedef DWORD CLSCTX;
 // REGDB_E_CLASSNOTREG. `*object` is null after any failure.
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, LPVOID reserved, REFIID riid, LPVOID* object);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, LPVOID* object);
+// Class objects a module of this process offers itself (a library that
+// implements a class the system's code creates by class id, such as the XML
+// document). CoGetClassObject looks here before the registry. The table
+// holds a reference to the factory until it is revoked; only
+// CLSCTX_INPROC_SERVER registrations exist (else E_INVALIDARG), and a class
+// registered twice is refused with CO_E_OBJISREG.
+#define REGCLS_SINGLEUSE 0
+#define REGCLS_MULTIPLEUSE 1
+#define CO_E_OBJISREG ((HRESULT)0x800401FCL)
+#define CO_E_OBJNOTREG ((HRESULT)0x800401FBL)
+HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD context, DWORD flags, LPDWORD cookie);
+// CO_E_OBJNOTREG for a cookie that is not (or no longer) registered.
+HRESULT CoRevokeClassObject(DWORD cookie);
 // Either ProgID of a registered class; REGDB_E_CLASSNOTREG (CO_E_CLASSSTRING
 // for a null text) otherwise.
 HRESULT CLSIDFromProgID(LPCOLESTR progId, LPCLSID clsid);
