@@ -2,6 +2,7 @@
 #pragma once
 
 #include "afxwin.h"
+#include "helm/afx/CIPAddressCtrl.h"
 #include "helm/afx/CImageList.h"
 #include "helm/afx/CListCtrl.h"
 #include "helm/afx/CRichEditCtrl.h"

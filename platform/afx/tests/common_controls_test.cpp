@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "afxcmn.h"
+#include "afxdlgs.h"
 #include "afxext.h"
 
 namespace {
@@ -105,6 +109,76 @@ TEST_F(CommonControls, StatusBarPanesMakeTheParts)
     EXPECT_EQ(bar.GetPaneText(1), "COM 1");
     EXPECT_FALSE(bar.SetPaneText(5, "none"));
     EXPECT_FALSE(bar.SetIndicators(ids, -1));
+}
+
+TEST_F(CommonControls, AddressAndRichEditObjects)
+{
+    CIPAddressCtrl address;
+    ASSERT_TRUE(address.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 120, 20), &parent, 30));
+    EXPECT_EQ(address.GetAddress(*std::make_unique<DWORD>()), 0) << "every field blank";
+    address.SetAddress(192, 168, 1, 254);
+    BYTE a = 0, b = 0, c = 0, d = 0;
+    EXPECT_EQ(address.GetAddress(a, b, c, d), 4);
+    EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{192, 168, 1, 254}));
+    address.ClearAddress();
+    EXPECT_TRUE(address.IsBlank());
+
+    CRichEditCtrl box;
+    ASSERT_TRUE(box.Create(WS_CHILD | ES_MULTILINE, CRect(0, 30, 200, 100), &parent, 31));
+    box.ReplaceSel("second\r\n");
+    box.SetSel(0, 0);
+    CHARFORMAT format{};
+    box.GetSelectionCharFormat(format);
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = RGB(255, 0, 0);
+    box.SetSelectionCharFormat(format);
+    box.ReplaceSel("first\r\n");
+    EXPECT_EQ(box.GetLineCount(), 3);
+    EXPECT_EQ(box.LineIndex(1), 7);
+    EXPECT_EQ(box.GetTextLength(), 15);
+    box.SetSel(0, 1);
+    EXPECT_EQ(box.GetSelectionCharFormat(format) & CFM_COLOR, static_cast<DWORD>(CFM_COLOR));
+    EXPECT_EQ(format.crTextColor, RGB(255, 0, 0));
+    LONG start = -1, end = -1;
+    box.GetSel(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 1);
+    box.LimitText(10);
+    EXPECT_EQ(box.GetLimitText(), 10);
+}
+
+// The file dialog in the class library's form: the filter's bars become
+// the pairs the dialog lists, and the chosen path splits into its parts.
+TEST_F(CommonControls, FileDialogTakesTheClassLibrarysFilter)
+{
+    helm::user::FileDialogQuestion asked{};
+    helm::user::set_file_dialog_answer([&](const helm::user::FileDialogQuestion& q) {
+        asked = q;
+        return helm::user::FileDialogChoice{true, "/tmp/set1.txt", 0};
+    });
+    CFileDialog open(TRUE, "txt", "", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, "Settings File(*.txt)|*.txt||", &parent);
+    open.m_ofn.lpstrInitialDir = "\\tmp";
+    EXPECT_EQ(open.DoModal(), IDOK);
+    EXPECT_FALSE(asked.save);
+    EXPECT_EQ(asked.owner, parent.m_hWnd);
+    ASSERT_EQ(asked.filters.size(), 1u);
+    EXPECT_EQ(asked.filters[0].first, "Settings File(*.txt)");
+    EXPECT_EQ(asked.filters[0].second, "*.txt");
+    EXPECT_EQ(asked.default_extension, "txt");
+    EXPECT_EQ(asked.initial_folder, "\\tmp");
+    EXPECT_EQ(open.GetPathName(), "\\tmp\\set1.txt");
+    EXPECT_EQ(open.GetFileName(), "set1.txt");
+    EXPECT_EQ(open.GetFileExt(), "txt");
+
+    helm::user::set_file_dialog_answer([&](const helm::user::FileDialogQuestion& q) {
+        asked = q;
+        return helm::user::FileDialogChoice{};
+    });
+    CFileDialog save(FALSE, nullptr, "record", OFN_OVERWRITEPROMPT, nullptr, &parent);
+    EXPECT_EQ(save.DoModal(), IDCANCEL);
+    EXPECT_TRUE(asked.save);
+    EXPECT_EQ(asked.initial_name, "record");
+    helm::user::set_file_dialog_answer({});
 }
 
 }  // namespace

@@ -1,0 +1,3 @@
+#include "helm/afx/CIPAddressCtrl.h"
+
+IMPLEMENT_DYNAMIC(CIPAddressCtrl, CWnd)
